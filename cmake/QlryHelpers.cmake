@@ -1,0 +1,62 @@
+# Shared helpers: dependency lookup and test registration.
+
+macro(qlry_find_dependencies)
+  find_package(ZLIB REQUIRED)
+  find_package(PNG REQUIRED)
+  find_package(JPEG REQUIRED)
+  find_package(TIFF REQUIRED)
+  if(WIN32)
+    # FindTIFF carries no dependencies; a static link needs them.
+    set_property(TARGET TIFF::TIFF APPEND PROPERTY INTERFACE_LINK_LIBRARIES JPEG::JPEG ZLIB::ZLIB)
+  endif()
+  # OpenJPEG: its own package file for the cross build (the static target
+  # needs OPJ_STATIC); pkg-config natively, where Debian's package file
+  # names tools that are not installed.
+  if(NOT TARGET qlry::openjp2)
+    add_library(qlry::openjp2 INTERFACE IMPORTED)
+    if(WIN32)
+      find_package(OpenJPEG CONFIG REQUIRED)
+      target_link_libraries(qlry::openjp2 INTERFACE openjp2_static)
+      target_compile_definitions(qlry::openjp2 INTERFACE OPJ_STATIC)
+    else()
+      find_package(PkgConfig REQUIRED)
+      pkg_check_modules(OPENJP2 REQUIRED IMPORTED_TARGET libopenjp2)
+      target_link_libraries(qlry::openjp2 INTERFACE PkgConfig::OPENJP2)
+    endif()
+  endif()
+  if(QLRY_TESTS AND NOT QLRY_FUZZ)
+    find_package(GTest REQUIRED)
+  endif()
+  if(QLRY_BENCHMARKS)
+    find_package(benchmark REQUIRED)
+  endif()
+endmacro()
+
+# A GoogleTest program. Natively each case is its own CTest test; under Wine
+# the whole program is one test, since every process start costs a few
+# milliseconds there.
+function(qlry_add_gtest target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} qlry_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME ${target} COMMAND ${target})
+  else()
+    include(GoogleTest)
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()
+
+# Where tests find the repository and the shared third-party corpus, spelt
+# as the test program sees paths (Wine maps / to Z:).
+function(qlry_test_paths target)
+  if(CMAKE_CROSSCOMPILING)
+    set(prefix "Z:")
+  else()
+    set(prefix "")
+  endif()
+  cmake_path(GET CMAKE_SOURCE_DIR PARENT_PATH parent)
+  target_compile_definitions(${target} PUBLIC
+    QLRY_SOURCE_DIR="${prefix}${CMAKE_SOURCE_DIR}"
+    QLRY_CORPUS_DIR="${prefix}${parent}/shared/corpus")
+endfunction()

@@ -1,0 +1,8 @@
+#pragma once
+#include <string>
+
+#include "app/content_kind.h"
+
+// KindImage when the path's extension is in the image extension list,
+// otherwise KindText; never KindNone.
+ContentKind ClassifyPath(const std::wstring& path);

@@ -1,0 +1,7 @@
+#pragma once
+#include "app/content_kind.h"
+#include "platform/clipboard.h"
+
+// What the clipboard holds; text wins over a bitmap. KindNone when the
+// clipboard cannot be opened.
+ContentKind GetClipboardKind(qlry::Clipboard& clipboard);

@@ -1,0 +1,63 @@
+#include "transfer/text_transfer.h"
+
+#include <vector>
+
+#include "transfer/clipboard_text.h"
+#include "transfer/name_dialogs.h"
+#include "transfer/text_codec.h"
+
+namespace {
+
+constexpr size_t kReadChunk = 1 << 16;
+
+// Reads the whole file as text; false when it cannot be opened or read.
+bool ReadFileText(qlry::FileSystem& files, const std::wstring& path, std::wstring& text) {
+    auto file = files.Open(path, qlry::FileAccess::Read, qlry::FileShare::ReadWrite,
+                           qlry::FileDisposition::OpenExisting);
+    if (!file) return false;
+    qlry::TextGatherer gatherer(text);
+    std::vector<unsigned char> buffer(kReadChunk);
+    for (;;) {
+        size_t got = 0;
+        if (!file->Read(buffer.data(), buffer.size(), got)) return false;
+        if (got == 0 || !gatherer.Feed(buffer.data(), got)) break;
+    }
+    gatherer.Finish();
+    return file->Close();
+}
+
+}  // namespace
+
+int CTextTransfer::CopyToClipboard(const std::wstring& path) {
+    std::wstring text;
+    if (!ReadFileText(m_services.files, path, text) || text.empty()) return kTransferFailed;
+    const bool copied =
+        SetClipboardText(m_services.clipboard, m_services.memory, m_services.waitCursor, text.c_str(), text.size());
+    return copied ? kTransferOk : kTransferFailed;
+}
+
+int CTextTransfer::PasteIntoFile(const std::wstring& path, int bAppend) {
+    std::wstring text;
+    if (!GetClipboardText(m_services.clipboard, m_services.memory, text)) return kTransferFailed;
+
+    // Everything is converted before the file is opened: a failure up to
+    // here leaves the file as it was.
+    std::vector<unsigned char> bytes;
+    if (bAppend) bytes = {'\r', '\n'};
+    qlry::EncodeFileText(text, bytes);
+
+    auto file = m_services.files.Open(
+        path, qlry::FileAccess::Write, qlry::FileShare::ReadWrite,
+        bAppend ? qlry::FileDisposition::OpenExisting : qlry::FileDisposition::CreateAlways);
+    if (!file) return kTransferFailed;
+    if (bAppend && !file->SeekToEnd()) return kTransferFailed;
+    const bool written = bytes.empty() || file->Write(bytes.data(), bytes.size());
+    const bool closed = file->Close();
+    return written && closed ? kTransferOk : kTransferFailed;
+}
+
+int CTextTransfer::PasteToNewFile(const std::wstring& folder) {
+    qlry::NewFileName chosen;
+    if (!m_services.dialogs || !m_services.dialogs->AskTextFileName(folder, chosen)) return kTransferFailed;
+    return qlry::PasteAsNewFile(*this, folder, chosen);
+}

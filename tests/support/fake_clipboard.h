@@ -1,0 +1,46 @@
+#pragma once
+// An in-memory clipboard that owns the blocks handed to it, as the real one
+// does, and whose steps can be made to fail.
+#include <map>
+#include <string>
+
+#include "platform/clipboard.h"
+
+namespace qlry::test {
+
+class FakeClipboard : public Clipboard {
+public:
+    explicit FakeClipboard(GlobalMemory& memory) : m_memory(memory) {}
+    ~FakeClipboard() override { FreeAll(); }
+
+    bool failOpen = false;   // another program holds the clipboard
+    bool failEmpty = false;
+    bool failSet = false;
+
+    bool Open() override;
+    bool Empty() override;
+    HGlobal GetData(uint32_t format) override;
+    HGlobal SetData(uint32_t format, HGlobal block) override;
+    bool Close() override;
+
+    // Test-side access, without opening.
+    void Put(uint32_t format, HGlobal block);
+    void PutText(const std::u16string& text);  // CF_UNICODETEXT with its NUL
+    bool Has(uint32_t format) const { return m_data.count(format) != 0; }
+    std::u16string Text();  // CF_UNICODETEXT up to its NUL, empty when absent
+    HGlobal Block(uint32_t format) const;
+    bool IsOpen() const { return m_open; }
+    int OpenCount() const { return m_opens; }
+    int EmptyCount() const { return m_empties; }
+
+private:
+    void FreeAll();
+
+    GlobalMemory& m_memory;
+    std::map<uint32_t, HGlobal> m_data;
+    bool m_open = false;
+    int m_opens = 0;
+    int m_empties = 0;
+};
+
+}  // namespace qlry::test

@@ -1,0 +1,10 @@
+#pragma once
+// Locations of test inputs, as the running test program spells paths.
+#include <string>
+
+namespace qlry::test {
+
+std::string SourcePath(const std::string& relative);  // inside the repository
+std::string CorpusPath(const std::string& relative);  // inside the shared third-party corpus
+
+}  // namespace qlry::test

@@ -1,0 +1,50 @@
+#include "app/classify_path.h"
+
+#include <gtest/gtest.h>
+
+#include "app/image_extensions.h"
+#include "app/path_text.h"
+
+namespace {
+
+TEST(FindExtension, BehavesLikeTheShell) {
+    EXPECT_EQ(qlry::FindExtension(L"C:\\a\\photo.jpg"), L".jpg");
+    EXPECT_EQ(qlry::FindExtension(L"archive.tar.gz"), L".gz");
+    EXPECT_EQ(qlry::FindExtension(L"noext"), L"");
+    EXPECT_EQ(qlry::FindExtension(L"ends.with."), L".");
+    EXPECT_EQ(qlry::FindExtension(L"C:\\dir.png\\file"), L"");
+    EXPECT_EQ(qlry::FindExtension(L"name.png x"), L"");
+    EXPECT_EQ(qlry::FindExtension(L""), L"");
+}
+
+TEST(FindFileName, TakesThePartAfterTheLastSeparator) {
+    EXPECT_EQ(qlry::FindFileName(L"C:\\dir\\name.txt"), L"name.txt");
+    EXPECT_EQ(qlry::FindFileName(L"name.txt"), L"name.txt");
+    EXPECT_EQ(qlry::FindFileName(L"C:name.txt"), L"name.txt");
+    EXPECT_EQ(qlry::FindFileName(L"C:\\dir\\sub\\"), L"sub\\");
+}
+
+TEST(ClassifyPath, EveryListedExtensionIsAnImageInAnyCase) {
+    for (const wchar_t* extension : kImageExtensions) {
+        std::wstring lower = std::wstring(L"C:\\x\\picture") + extension;
+        std::wstring upper = lower;
+        for (auto& c : upper) c = static_cast<wchar_t>(towupper(c));
+        EXPECT_EQ(ClassifyPath(lower), KindImage) << lower;
+        EXPECT_EQ(ClassifyPath(upper), KindImage) << upper;
+    }
+    EXPECT_EQ(ClassifyPath(L"photo.JPG"), KindImage);
+}
+
+TEST(ClassifyPath, EverythingElseIsText) {
+    for (const wchar_t* path : {L"photo.jpeg", L"scan.tiff", L"icon.ico", L"x.wbmp", L"notes.txt", L"noext",
+                                L"ends.", L"C:\\pics.bmp\\readme", L"a.bmp b", L"", L"x.bmpx", L"x.bm"}) {
+        EXPECT_EQ(ClassifyPath(path), KindText) << path;
+    }
+}
+
+TEST(ClassifyPath, FoldsOnlyAsciiLetters) {
+    // U+0130 (capital I with dot) must not fold into an ASCII letter.
+    EXPECT_EQ(ClassifyPath(L"x.t\u0130f"), KindText);
+}
+
+}  // namespace
