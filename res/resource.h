@@ -14,3 +14,7 @@
 #define IDC_VERSION 1029
 #define IDC_FILE_NAME 1055
 #define IDC_EXTENSION 1056
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

@@ -70,9 +70,4 @@ int HeapGlobalMemory::LockCount(HGlobal handle) const {
     return block ? block->locks : -1;
 }
 
-GlobalMemory& SystemGlobalMemory() {
-    static HeapGlobalMemory memory;
-    return memory;
-}
-
 }  // namespace qlry

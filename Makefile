@@ -1,0 +1,42 @@
+# Thin wrapper over the scripts and CMake presets.
+.PHONY: setup build build-native build-windows test test-native test-windows demo bench fuzz clean
+
+JOBS ?= 2
+
+setup:
+	tools/setup.sh
+
+build-native:
+	cmake --preset native >/dev/null
+	cmake --build --preset native -j $(JOBS)
+
+build-windows:
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS)
+
+build: setup build-native build-windows
+
+test-native: build-native
+	ctest --preset native -j $(JOBS)
+
+test-windows: build-windows
+	tools/wine/run-tests.sh build/windows
+
+# Everything, from a fresh machine: packages, dependencies, both tiers.
+test: setup
+	$(MAKE) test-native
+	$(MAKE) test-windows
+
+demo: setup build-windows
+	tools/demo.sh
+
+bench:
+	cmake --preset native-release >/dev/null
+	cmake --build --preset native-release -j $(JOBS)
+	for b in build/native-release/bin/bench_*; do $$b; done
+
+fuzz:
+	tools/fuzz.sh $(TARGET) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build
