@@ -22,6 +22,8 @@ public:
     virtual bool Read(void* buffer, size_t bytes, size_t& got) = 0;
     virtual bool Write(const void* data, size_t bytes) = 0;
     virtual bool SeekToEnd() = 0;
+    // The file's size in bytes; false when it cannot be told.
+    virtual bool Size(uint64_t& bytes) = 0;
     // Flushes and closes; false when written data could not be stored.
     virtual bool Close() = 0;
 };

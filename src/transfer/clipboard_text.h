@@ -7,9 +7,9 @@
 #include "platform/ui.h"
 
 // True when clipboard text was copied into `text` (up to its first NUL).
-bool GetClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory, std::wstring& text);
+bool GetClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory, std::u16string& text);
 
 // True when the clipboard now holds `text`. A missing or empty text leaves
 // the clipboard untouched.
 bool SetClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory, qlry::WaitCursor& cursor,
-                      const wchar_t* text, size_t length);
+                      const char16_t* text, size_t length);

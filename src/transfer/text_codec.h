@@ -1,5 +1,5 @@
 #pragma once
-// Conversion between the bytes of a text file and clipboard text.
+// Conversion between the bytes of a text file and clipboard text (UTF-16).
 //
 // Files are 8-bit text (each byte one character, U+0000 to U+00FF) with
 // CR LF line ends. Two cases go beyond that:
@@ -18,14 +18,14 @@
 
 namespace qlry {
 
-inline constexpr wchar_t kNulSymbol = 0x2400;
+inline constexpr char16_t kNulSymbol = 0x2400;
 
 // Gathers file text line by line: each line followed by CR LF. A CR LF pair
 // or a LF alone ends a line; a CR that no LF follows stays a character; the
 // byte 0x1A ends the text. Feed the file in pieces, then call Finish.
 class TextGatherer {
 public:
-    explicit TextGatherer(std::wstring& out) : m_out(out) {}
+    explicit TextGatherer(std::u16string& out) : m_out(out) {}
 
     // Returns false once the end-of-text mark has been seen.
     bool Feed(const unsigned char* bytes, size_t count);
@@ -34,23 +34,22 @@ public:
 private:
     enum class Encoding { Unknown, Latin1, Utf16Le, Utf16Be };
 
-    bool FeedUnit(wchar_t unit);
     bool FeedLatin1(const unsigned char* bytes, size_t count);
-    void FlushPendingCr();
+    bool FeedUtf16(const unsigned char* bytes, size_t count);
+    bool FeedUnit(char16_t unit);
 
-    std::wstring& m_out;
+    std::u16string& m_out;
     Encoding m_encoding = Encoding::Unknown;
     unsigned char m_head[2] = {};
     size_t m_headCount = 0;
     int m_oddByte = -1;        // the first byte of a UTF-16 unit not yet complete
-    bool m_pendingCr = false;  // a CR waiting to see whether LF follows
-    bool m_lineOpen = false;   // the current line has characters
+    bool m_pendingCr = false;  // a CR at the end of a piece, waiting for the next
     bool m_ended = false;
 };
 
-// The bytes that pasting `text` writes: CR LF and lone LF become CR LF, a
-// lone CR stays CR; Latin-1 bytes, or UTF-8 when any character is above
-// U+00FF. The bytes are appended to `out`.
-void EncodeFileText(std::wstring_view text, std::vector<unsigned char>& out);
+// Appends to `out` the bytes that pasting `text` writes: CR LF and a lone LF
+// become CR LF, a lone CR stays CR; Latin-1 bytes, or UTF-8 when any
+// character is above U+00FF.
+void EncodeFileText(std::u16string_view text, std::vector<unsigned char>& out);
 
 }  // namespace qlry

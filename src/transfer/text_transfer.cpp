@@ -11,10 +11,16 @@ namespace {
 constexpr size_t kReadChunk = 1 << 16;
 
 // Reads the whole file as text; false when it cannot be opened or read.
-bool ReadFileText(qlry::FileSystem& files, const std::wstring& path, std::wstring& text) {
+bool ReadFileText(qlry::FileSystem& files, const std::wstring& path, std::u16string& text) {
     auto file = files.Open(path, qlry::FileAccess::Read, qlry::FileShare::ReadWrite,
                            qlry::FileDisposition::OpenExisting);
     if (!file) return false;
+    // Room for the whole text up front keeps a large file from being copied
+    // again and again as the text grows.
+    uint64_t size = 0;
+    if (file->Size(size) && size < (uint64_t{1} << 40)) {
+        text.reserve(static_cast<size_t>(size + size / 8) + 2 * kReadChunk + 16);
+    }
     qlry::TextGatherer gatherer(text);
     std::vector<unsigned char> buffer(kReadChunk);
     for (;;) {
@@ -29,7 +35,7 @@ bool ReadFileText(qlry::FileSystem& files, const std::wstring& path, std::wstrin
 }  // namespace
 
 int CTextTransfer::CopyToClipboard(const std::wstring& path) {
-    std::wstring text;
+    std::u16string text;
     if (!ReadFileText(m_services.files, path, text) || text.empty()) return kTransferFailed;
     const bool copied =
         SetClipboardText(m_services.clipboard, m_services.memory, m_services.waitCursor, text.c_str(), text.size());
@@ -37,7 +43,7 @@ int CTextTransfer::CopyToClipboard(const std::wstring& path) {
 }
 
 int CTextTransfer::PasteIntoFile(const std::wstring& path, int bAppend) {
-    std::wstring text;
+    std::u16string text;
     if (!GetClipboardText(m_services.clipboard, m_services.memory, text)) return kTransferFailed;
 
     // Everything is converted before the file is opened: a failure up to

@@ -31,6 +31,10 @@ public:
         m_position = m_bytes.size();
         return true;
     }
+    bool Size(uint64_t& bytes) override {
+        bytes = m_bytes.size();
+        return true;
+    }
     bool Close() override { return !m_system.failClose; }
 
 private:

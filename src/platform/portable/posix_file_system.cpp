@@ -41,6 +41,12 @@ public:
     }
     bool Write(const void* data, size_t bytes) override { return std::fwrite(data, 1, bytes, m_file) == bytes; }
     bool SeekToEnd() override { return std::fseek(m_file, 0, SEEK_END) == 0; }
+    bool Size(uint64_t& bytes) override {
+        struct stat info {};
+        if (::fstat(fileno(m_file), &info) != 0) return false;
+        bytes = static_cast<uint64_t>(info.st_size);
+        return true;
+    }
     bool Close() override {
         const bool ok = std::fclose(m_file) == 0;
         m_file = nullptr;

@@ -39,6 +39,13 @@ public:
         return ::SetFilePointerEx(m_handle, zero, nullptr, FILE_END) != FALSE;
     }
 
+    bool Size(uint64_t& bytes) override {
+        LARGE_INTEGER size{};
+        if (!::GetFileSizeEx(m_handle, &size)) return false;
+        bytes = static_cast<uint64_t>(size.QuadPart);
+        return true;
+    }
+
     bool Close() override {
         const bool ok = ::CloseHandle(m_handle) != FALSE;
         m_handle = INVALID_HANDLE_VALUE;

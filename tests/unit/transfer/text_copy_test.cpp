@@ -110,7 +110,7 @@ TEST_F(TextCopy, CrLfAcrossReadChunksStaysOneLineEnd) {
 TEST(SetClipboardText, RefusesMissingOrEmptyText) {
     FakeServices fake;
     EXPECT_FALSE(SetClipboardText(fake.clipboard, fake.memory, fake.cursor, nullptr, 0));
-    EXPECT_FALSE(SetClipboardText(fake.clipboard, fake.memory, fake.cursor, L"", 0));
+    EXPECT_FALSE(SetClipboardText(fake.clipboard, fake.memory, fake.cursor, u"", 0));
     EXPECT_EQ(fake.clipboard.OpenCount(), 0);
     EXPECT_EQ(fake.cursor.shown, 0);
 }

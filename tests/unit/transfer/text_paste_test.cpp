@@ -108,18 +108,18 @@ TEST(GetClipboardText, StopsAtTheBlockEndWithoutANul) {
         std::memcpy(lock.get(), u"abc", 6);  // three units, no terminator
     }
     fake.clipboard.Put(qlry::kCfUnicodeText, block);
-    std::wstring text;
+    std::u16string text;
     ASSERT_TRUE(GetClipboardText(fake.clipboard, fake.memory, text));
-    EXPECT_EQ(text, L"abc");
+    EXPECT_EQ(text, u"abc");
     EXPECT_EQ(fake.memory.LockCount(block), 0);
 }
 
 TEST(GetClipboardText, StopsAtTheFirstNul) {
     FakeServices fake;
     fake.clipboard.PutText(std::u16string(u"ab\0cd", 5));
-    std::wstring text;
+    std::u16string text;
     ASSERT_TRUE(GetClipboardText(fake.clipboard, fake.memory, text));
-    EXPECT_EQ(text, L"ab");
+    EXPECT_EQ(text, u"ab");
 }
 
 }  // namespace

@@ -1,0 +1,68 @@
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <new>
+
+#include "platform/shell.h"
+
+namespace qlry {
+
+namespace {
+
+// Owns the storage medium of a CF_HDROP request.
+class Win32DropList : public DropList {
+public:
+    explicit Win32DropList(const STGMEDIUM& medium) : m_medium(medium) {}
+    ~Win32DropList() override { ::ReleaseStgMedium(&m_medium); }
+    Win32DropList(const Win32DropList&) = delete;
+    Win32DropList& operator=(const Win32DropList&) = delete;
+
+    uint32_t QueryFile(uint32_t index, wchar_t* buffer, uint32_t cch) override {
+        return ::DragQueryFileW(static_cast<HDROP>(m_medium.hGlobal), index, buffer, cch);
+    }
+
+private:
+    STGMEDIUM m_medium;
+};
+
+class Win32Shell : public Shell {
+public:
+    std::unique_ptr<DropList> GetDropList(DataObject dataObject) override {
+        auto* data = static_cast<IDataObject*>(dataObject);
+        if (!data) return nullptr;
+        FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium = {};
+        if (FAILED(data->GetData(&format, &medium))) return nullptr;
+        if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal) {
+            ::ReleaseStgMedium(&medium);
+            return nullptr;
+        }
+        auto* list = new (std::nothrow) Win32DropList(medium);
+        if (!list) ::ReleaseStgMedium(&medium);
+        return std::unique_ptr<DropList>(list);
+    }
+
+    bool GetPathFromIdList(ItemIdList idList, wchar_t (&path)[kMaxPath]) override {
+        path[0] = 0;
+        return idList && ::SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(idList), path) != FALSE;
+    }
+
+    bool PathIsDirectory(const wchar_t* path) override { return ::PathIsDirectoryW(path) != FALSE; }
+
+    bool PathFileExists(const wchar_t* path) override { return ::PathFileExistsW(path) != FALSE; }
+
+    intptr_t Execute(const wchar_t* file, const wchar_t* parameters) override {
+        return reinterpret_cast<intptr_t>(::ShellExecuteW(nullptr, nullptr, file, parameters, nullptr, SW_SHOW));
+    }
+};
+
+}  // namespace
+
+Shell& SystemShell() {
+    static Win32Shell shell;
+    return shell;
+}
+
+}  // namespace qlry
