@@ -1,12 +1,41 @@
 #include "transfer/image_transfer.h"
 
+#include "transfer/image_target_format.h"
 #include "transfer/name_dialogs.h"
+#include "ximage/ximage.h"
 
-// Image decoding and encoding arrive with the image library; until then the
-// image handler reaches its operations and does nothing.
-int CImageTransfer::CopyToClipboard(const std::wstring&) { return kTransferFailed; }
+int CImageTransfer::CopyToClipboard(const std::wstring& path) {
+    // The file's content, not its name, decides how it is decoded.
+    CxImage image(CXIMAGE_FORMAT_UNKNOWN);
+    if (!image.Load(path, CXIMAGE_FORMAT_UNKNOWN)) return kTransferFailed;
 
-int CImageTransfer::PasteIntoFile(const std::wstring&, int) { return kTransferFailed; }
+    qlry::UniqueGlobal block(m_services.memory, image.ExportDibHandle(m_services.memory));
+    if (!block) return kTransferFailed;
+
+    qlry::ClipboardGuard open(m_services.clipboard);
+    if (!open) return kTransferFailed;
+    // Only an emptied clipboard takes the block; otherwise it keeps what it had.
+    if (!m_services.clipboard.Empty()) return kTransferFailed;
+    if (!m_services.clipboard.SetData(qlry::kCfDib, block.get())) return kTransferFailed;
+    block.release();  // the clipboard owns it now
+    return kTransferOk;
+}
+
+int CImageTransfer::PasteIntoFile(const std::wstring& path, int /*bAppend: an image replaces the file*/) {
+    const uint32_t format = qlry::TargetImageFormat(path);
+    if (format == CXIMAGE_FORMAT_UNKNOWN) return kTransferFailed;
+
+    CxImage image(CXIMAGE_FORMAT_UNKNOWN);
+    {
+        // The block stays the clipboard's; it is only read, and the
+        // clipboard is closed before the file is written.
+        qlry::ClipboardGuard open(m_services.clipboard);
+        if (!open) return kTransferFailed;
+        qlry::HGlobal block = m_services.clipboard.GetData(qlry::kCfDib);
+        if (!block || !image.ImportDibHandle(block, m_services.memory)) return kTransferFailed;
+    }
+    return image.Save(path, format) ? kTransferOk : kTransferFailed;
+}
 
 int CImageTransfer::PasteToNewFile(const std::wstring& folder) {
     qlry::NewFileName chosen;

@@ -1,0 +1,64 @@
+#include "transfer/win32/image_name_window.h"
+
+#include "resource.h"
+#include "transfer/win32/name_window.h"
+#include "transfer/win32/win32_dialog_ports.h"
+
+namespace qlry {
+
+namespace {
+
+struct ImageNameWindow {
+    HINSTANCE instance;
+    CImageNameDlg& state;
+    const std::wstring& appTitle;
+
+    void OnInitDialog(HWND dialog) {
+        FillListsFromInitData(dialog, instance, IDD_IMAGE_NAME);
+        ::SendDlgItemMessageW(dialog, IDC_EXTENSION, CB_SETCURSEL, static_cast<WPARAM>(state.m_nExtIndex), 0);
+        ProposeName(dialog, state.m_strName);
+        CenterOnMouseMonitor(dialog);
+    }
+
+    void OnOK(HWND dialog) {
+        Win32WarningBox warning(dialog, appTitle);
+        const auto selected = static_cast<int>(::SendDlgItemMessageW(dialog, IDC_EXTENSION, CB_GETCURSEL, 0, 0));
+        if (state.OnOK(ControlText(dialog, IDC_FILE_NAME), selected, warning)) {
+            ::EndDialog(dialog, IDOK);
+        } else {
+            RefocusName(dialog);
+        }
+    }
+};
+
+INT_PTR CALLBACK ImageNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<ImageNameWindow*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            reinterpret_cast<ImageNameWindow*>(lParam)->OnInitDialog(dialog);
+            return FALSE;  // the focus is set: the name field
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK && self) {
+                self->OnOK(dialog);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                ::EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR ShowImageNameDialog(HINSTANCE instance, CImageNameDlg& state, const std::wstring& appTitle) {
+    ImageNameWindow window{instance, state, appTitle};
+    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_IMAGE_NAME), nullptr, ImageNameProc,
+                             reinterpret_cast<LPARAM>(&window));
+}
+
+}  // namespace qlry

