@@ -9,6 +9,7 @@
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_ui.h"
+#include "transfer/win32/win32_name_dialogs.h"
 
 namespace {
 
@@ -52,8 +53,9 @@ bool CQuilloryApp::InitInstance() {
         // 6. One operation; its status is not used.
         qlry::Win32Clipboard clipboard;
         qlry::Win32WaitCursor waitCursor;
+        qlry::Win32NameDialogs dialogs(instance, profile, m_strAppTitle);
         qlry::TransferServices services{clipboard, qlry::SystemGlobalMemory(), qlry::SystemFileSystem(),
-                                        waitCursor, profile};
+                                        waitCursor, profile, &dialogs};
         if (request.m_nMode == CCommandRequest::ModeCopy) {
             RunCopy(request.m_strPath, services);
         } else if (request.m_nMode == CCommandRequest::ModePaste) {

@@ -131,6 +131,7 @@ TEST_F(ImageTransfer, PasteWithoutAFormatOrABitmapLeavesFilesAlone) {
     fake.clipboard.failOpen = true;
     EXPECT_EQ(transfer.PasteIntoFile(Path("y.bmp"), 0), kTransferFailed);
     fake.clipboard.failOpen = false;
+    ASSERT_TRUE(fake.clipboard.Open());
     fake.clipboard.Empty();
     fake.clipboard.Close();
     EXPECT_EQ(transfer.PasteIntoFile(Path("y.bmp"), 0), kTransferFailed);
