@@ -57,6 +57,10 @@ FakeRegistry::FakeRegistry() {
 
 FakeRegistry::~FakeRegistry() = default;
 
+void FakeRegistry::Clear() {
+    for (auto& root : m_roots) root = std::make_unique<Node>();
+}
+
 FakeRegistry::Node* FakeRegistry::Find(RegRoot root, const std::wstring& path) const {
     Node* node = m_roots[static_cast<int>(root)].get();
     for (const std::wstring& part : SplitPath(path)) {
@@ -118,7 +122,7 @@ long FakeRegistry::QueryValue(HKey key, const std::wstring& name, uint32_t& type
         bytes = size;
         return kErrorMoreData;
     }
-    std::memcpy(data, value.data.data(), size);
+    if (size) std::memcpy(data, value.data.data(), size);
     bytes = size;
     return kErrorSuccess;
 }

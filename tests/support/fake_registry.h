@@ -32,6 +32,7 @@ public:
     long CloseKey(HKey key) override;
 
     // Test-side access.
+    void Clear();  // every root emptied
     void PutKey(RegRoot root, const std::wstring& path);
     void PutRaw(RegRoot root, const std::wstring& path, const std::wstring& name, uint32_t type,
                 std::vector<uint8_t> data);

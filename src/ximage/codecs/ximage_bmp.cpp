@@ -1,5 +1,6 @@
 #include "ximage/codecs/ximage_bmp.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -172,8 +173,11 @@ bool CxImageBMP::Decode(CxStream* stream) {
     }
     if (info.escape) return Fail("Cancelled");
 
-    if (offBits != 0 && !stream->Seek(static_cast<int32_t>(int64_t{start} + offBits), SEEK_SET))
-        return Fail("Error reading BMP info");
+    if (offBits != 0) {
+        const int64_t bits = int64_t{start} + offBits;
+        if (bits > INT32_MAX || !stream->Seek(static_cast<int32_t>(bits), SEEK_SET))
+            return Fail("Error reading BMP info");
+    }
 
     if (bpp <= 8 || bpp == 24) {
         if (compression == kRgb) {

@@ -324,6 +324,12 @@ TEST(BmpDecode, ErrorTexts) {
     EXPECT_FALSE(DecodeBmp(BuildBmp(huge), image));
     EXPECT_STREQ(image.GetLastError(), "Can't allocate memory");
 
+    auto farOffset = BuildBmp(Paletted8(40, 3));
+    farOffset[10] = farOffset[11] = farOffset[12] = 0xF0;
+    farOffset[13] = 0xFF;  // bfOffBits beyond any 32-bit position
+    EXPECT_FALSE(DecodeBmp(farOffset, image));
+    EXPECT_STREQ(image.GetLastError(), "Error reading BMP info");
+
     CxImageBMP codec;
     EXPECT_FALSE(codec.Decode(nullptr));
 }

@@ -176,3 +176,37 @@ TEST(Negative, SelectionLimitsTheChange) {
 }
 
 }  // namespace
+
+#include "ximage/ximage_mirror_row.h"
+
+namespace {
+
+// Every way of reversing a 24-bit row agrees with the plain one, for widths
+// around each variant's group size and at the end of an exact-size buffer.
+TEST(MirrorRow, VariantsAgreeAtEveryWidth) {
+    for (uint32_t width = 1; width <= 41; ++width) {
+        std::vector<uint8_t> row(3 * size_t{width});  // exact: ASan flags any read past the row
+        for (size_t i = 0; i < row.size(); ++i) row[i] = static_cast<uint8_t>(i * 7 + 1);
+        std::vector<uint8_t> expected(row.size());
+        for (uint32_t x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c) expected[3 * x + c] = row[3 * (width - 1 - x) + c];
+
+        std::vector<uint8_t> scratch(row.size() + cximage::kScratchSlack);
+        cximage::MirrorRow24Words(row.data(), scratch.data(), width);
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), scratch.begin())) << "words " << width;
+#ifdef QLRY_MIRROR_SSSE3
+        if (cximage::HasSsse3()) {
+            std::fill(scratch.begin(), scratch.end(), 0);
+            cximage::MirrorRow24Ssse3(row.data(), scratch.data(), width);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), scratch.begin())) << "ssse3 " << width;
+        }
+#endif
+        std::vector<uint8_t> swapped = row;
+        cximage::MirrorRow24Swap(swapped.data(), width);
+        EXPECT_EQ(swapped, expected) << "swap " << width;
+        cximage::MirrorRow24(row.data(), scratch.data(), width);
+        EXPECT_EQ(row, expected) << "row " << width;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// The extension's two scripts against an in-memory registry: every key of
+// both tables, machine-wide and per user, registered twice, unregistered.
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "shellext/class_ids.h"
+#include "shellext/reg_tables.h"
+#include "support/expected_registration.h"
+#include "support/fake_registry.h"
+
+namespace qlry::test {
+namespace {
+
+const std::wstring kModule = L"C:\\Program Files\\Q's\\QLRY_WS.dll";
+
+// Per user, the two keys above the classes are there as well.
+std::vector<std::wstring> WithClassesKeys(std::vector<std::wstring> lines, const std::wstring& prefix) {
+    if (!prefix.empty()) {
+        lines.push_back(L"Software");
+        lines.push_back(L"Software\\Classes");
+        std::sort(lines.begin(), lines.end());
+    }
+    return lines;
+}
+
+std::vector<std::wstring> Expected(const std::wstring& prefix) {
+    return WithClassesKeys(ExpectedRegistration(prefix, kModule), prefix);
+}
+
+std::vector<std::wstring> Kept(const std::wstring& prefix) {
+    return WithClassesKeys(KeptAfterUnregistration(prefix), prefix);
+}
+
+class RegTablesTest : public ::testing::Test {
+protected:
+    HResult Register(const RegTarget& target) {
+        HResult result = RegisterScript(target, AppIdScript(), tokens);
+        return Failed(result) ? result : RegisterScript(target, ClassScript(), tokens);
+    }
+    HResult Unregister(const RegTarget& target) {
+        HResult result = UnregisterScript(target, ClassScript(), tokens);
+        return Failed(result) ? result : UnregisterScript(target, AppIdScript(), tokens);
+    }
+
+    FakeRegistry registry;
+    std::vector<RegToken> tokens = ServerTokens(kModule);
+};
+
+TEST_F(RegTablesTest, MachineRegistrationWritesEveryKeyUnderClassesRoot) {
+    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
+    EXPECT_EQ(Expected(L""), registry.Dump(RegRoot::ClassesRoot));
+    EXPECT_TRUE(registry.Dump(RegRoot::CurrentUser).empty());
+    EXPECT_EQ(0u, registry.OpenHandles());
+}
+
+TEST_F(RegTablesTest, PerUserRegistrationWritesEveryKeyUnderUserClasses) {
+    ASSERT_EQ(kSOk, Register(UserClasses(registry)));
+    EXPECT_EQ(Expected(L"Software\\Classes\\"), registry.Dump(RegRoot::CurrentUser));
+    EXPECT_TRUE(registry.Dump(RegRoot::ClassesRoot).empty());
+}
+
+TEST_F(RegTablesTest, RegisteringTwiceLeavesOneSet) {
+    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
+    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
+    EXPECT_EQ(Expected(L""), registry.Dump(RegRoot::ClassesRoot));
+}
+
+TEST_F(RegTablesTest, ForceRemoveKeysAreRebuiltNotMerged) {
+    registry.PutString(RegRoot::ClassesRoot, std::wstring(L"CLSID\\") + kClsidMyContextMenu + L"\\Stale", L"", L"x");
+    registry.PutString(RegRoot::ClassesRoot, std::wstring(L"CLSID\\") + kClsidMyContextMenu, L"Old", L"x");
+    registry.PutString(RegRoot::ClassesRoot, L"Folder\\ShellEx\\ContextMenuHandlers\\Varnel.Quillory", L"Old", L"x");
+    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
+    EXPECT_EQ(Expected(L""), registry.Dump(RegRoot::ClassesRoot));
+}
+
+TEST_F(RegTablesTest, UnregistrationKeepsOnlyTheNoRemoveKeys) {
+    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
+    ASSERT_EQ(kSOk, Unregister(MachineClasses(registry)));
+    EXPECT_EQ(Kept(L""), registry.Dump(RegRoot::ClassesRoot));
+    EXPECT_EQ(0u, registry.OpenHandles());
+}
+
+TEST_F(RegTablesTest, PerUserUnregistrationKeepsOnlyTheNoRemoveKeys) {
+    ASSERT_EQ(kSOk, Register(UserClasses(registry)));
+    ASSERT_EQ(kSOk, Unregister(UserClasses(registry)));
+    EXPECT_EQ(Kept(L"Software\\Classes\\"), registry.Dump(RegRoot::CurrentUser));
+}
+
+TEST_F(RegTablesTest, UnregisteringWhatIsNotThereSucceeds) {
+    EXPECT_EQ(kSOk, Unregister(MachineClasses(registry)));
+    EXPECT_TRUE(registry.Dump(RegRoot::ClassesRoot).empty());
+}
+
+TEST_F(RegTablesTest, KeysOtherSoftwareAddedToStay) {
+    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
+    const std::wstring classKey = std::wstring(L"CLSID\\") + kClsidMyContextMenu;
+    registry.PutString(RegRoot::ClassesRoot, classKey + L"\\Implemented Categories", L"", L"");
+    registry.PutString(RegRoot::ClassesRoot, L"*\\ShellEx\\ContextMenuHandlers\\Other", L"", L"{x}");
+    ASSERT_EQ(kSOk, Unregister(MachineClasses(registry)));
+
+    auto dump = registry.Dump(RegRoot::ClassesRoot);
+    auto has = [&](const std::wstring& line) { return std::find(dump.begin(), dump.end(), line) != dump.end(); };
+    EXPECT_TRUE(has(classKey));
+    EXPECT_TRUE(has(classKey + L"\\Implemented Categories"));
+    EXPECT_FALSE(has(classKey + L"|@=Quillory.SCM")) << "its listed value goes";
+    EXPECT_FALSE(has(classKey + L"\\InprocServer32"));
+    EXPECT_TRUE(has(L"*\\ShellEx\\ContextMenuHandlers\\Other"));
+    EXPECT_FALSE(has(L"*\\ShellEx\\ContextMenuHandlers\\Varnel.Quillory"));
+}
+
+TEST_F(RegTablesTest, ModulePathIsWrittenAsItIs) {
+    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
+    EXPECT_EQ(kModule, registry.GetString(RegRoot::ClassesRoot,
+                                          std::wstring(L"CLSID\\") + kClsidMyContextMenu + L"\\InprocServer32", L""));
+}
+
+TEST(ClassIds, AreInRegistryForm) {
+    for (const wchar_t* id : {kClsidMyContextMenu, kAppIdQlryWs, kLibIdQlryWsLib, kIidIMyContextMenu}) {
+        std::wstring text = id;
+        ASSERT_EQ(38u, text.size());
+        EXPECT_EQ(L'{', text.front());
+        EXPECT_EQ(L'}', text.back());
+        for (size_t i = 1; i < 37; ++i) {
+            if (i == 9 || i == 14 || i == 19 || i == 24)
+                EXPECT_EQ(L'-', text[i]);
+            else
+                EXPECT_TRUE((text[i] >= L'0' && text[i] <= L'9') || (text[i] >= L'A' && text[i] <= L'F')) << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qlry::test

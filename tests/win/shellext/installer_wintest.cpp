@@ -1,0 +1,108 @@
+// QuillorySetup: a per-user installation that works from the context menu,
+// and an uninstallation that leaves the registry and the disk as they were.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "shellext/class_ids.h"
+#include "win/shellext/shellext_win_support.h"
+#include "win/support/win_test_support.h"
+
+namespace qlry::wintest {
+namespace {
+
+std::wstring LocalAppData() {
+    wchar_t* path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) result = path;
+    ::CoTaskMemFree(path);
+    return result;
+}
+
+// Everything an installation could touch.
+std::vector<std::wstring> Snapshot() {
+    std::vector<std::wstring> lines = DumpKey(HKEY_CURRENT_USER, L"Software");
+    for (const std::wstring& key : {std::wstring(L"Software\\Classes\\TypeLib\\") + kLibIdQlryWsLib,
+                                   std::wstring(L"Software\\Classes\\Interface\\") + kIidIMyContextMenu,
+                                   std::wstring(L"Software\\Classes\\CLSID\\") + kIidIMyContextMenu}) {
+        auto dump = DumpKey(HKEY_LOCAL_MACHINE, key);
+        lines.insert(lines.end(), dump.begin(), dump.end());
+    }
+    return lines;
+}
+
+// Lines of `a` missing from `b`.
+std::vector<std::wstring> Missing(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) {
+    std::vector<std::wstring> out;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
+    return out;
+}
+
+void ExpectSameRegistry(std::vector<std::wstring> before, std::vector<std::wstring> after) {
+    std::sort(before.begin(), before.end());
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(std::vector<std::wstring>{}, Missing(before, after)) << "removed";
+    EXPECT_EQ(std::vector<std::wstring>{}, Missing(after, before)) << "left behind";
+}
+
+TEST(Installer, RoundTripLeavesNoTrace) {
+    // The deliverables to install: the DLL, and the recorder as the program
+    // (or the real program when it is built).
+    std::wstring source = MakeTempFolder(L"setup-source");
+    ASSERT_TRUE(::CopyFileW(DllPath().c_str(), (source + L"\\QLRY_WS.dll").c_str(), FALSE));
+    std::wstring program = FileExists(BinFile(L"Quillory.exe")) ? BinFile(L"Quillory.exe")
+                                                                 : BinFile(L"qlry_cmdline_recorder.exe");
+    ASSERT_TRUE(::CopyFileW(program.c_str(), (source + L"\\Quillory.exe").c_str(), FALSE));
+
+    const std::wstring target = LocalAppData() + L"\\Programs\\Quillory";
+    const bool programsExisted = FileExists(LocalAppData() + L"\\Programs");
+    // A user who never ran the program: uninstalling removes the program's
+    // whole key, settings that other tests in this prefix left included.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Varnel\\Quillory");
+    const auto before = Snapshot();
+
+    ProcessResult setup = RunCaptured(BinFile(L"QuillorySetup.exe"), L"/from \"" + source + L"\"");
+    ASSERT_EQ(0, setup.exitCode) << setup.output;
+    for (const wchar_t* name : {L"Quillory.exe", L"QLRY_WS.dll", L"QuillorySetup.exe"})
+        EXPECT_TRUE(FileExists(target + L"\\" + name)) << Utf8(name);
+    EXPECT_EQ(target, ReadString(HKEY_CURRENT_USER, L"Software\\Varnel\\Quillory", L"AppFolder"));
+    EXPECT_EQ(target + L"\\QLRY_WS.dll",
+              ReadString(HKEY_CURRENT_USER,
+                         std::wstring(L"Software\\Classes\\CLSID\\") + kClsidMyContextMenu + L"\\InprocServer32", L""));
+    const std::wstring entry = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillory";
+    EXPECT_EQ(L"Quillory", ReadString(HKEY_CURRENT_USER, entry, L"DisplayName"));
+    EXPECT_EQ(L"\"" + target + L"\\QuillorySetup.exe\" /uninstall",
+              ReadString(HKEY_CURRENT_USER, entry, L"UninstallString"));
+
+    // The installed extension offers its menu.
+    std::wstring file = MakeTempFolder(L"setup-work") + L"\\installed.txt";
+    WriteFileBytes(file, "x");
+    ASSERT_TRUE(EmptyTheClipboard());
+    ProcessResult host = RunCaptured(BinFile(L"qlry_explorer_host.exe"), L"--per-user \"" + file + L"\"");
+    EXPECT_NE(std::string::npos, host.output.find("handler: dll " + Utf8(target) + "\\QLRY_WS.dll 0x00000000"))
+        << host.output;
+    EXPECT_NE(std::string::npos, host.output.find("\"Copy File Contents to Clipboard\"")) << host.output;
+
+    // Uninstalling as a user would: through the entry's command.
+    ProcessResult remove = RunCaptured(target + L"\\QuillorySetup.exe", L"/uninstall");
+    ASSERT_EQ(0, remove.exitCode) << remove.output;
+    EXPECT_TRUE(WaitUntilGone(target)) << "the installation folder is still there";
+    EXPECT_EQ(programsExisted, FileExists(LocalAppData() + L"\\Programs"));
+    ExpectSameRegistry(before, Snapshot());
+}
+
+TEST(Installer, MissingDeliverablesInstallNothing) {
+    std::wstring empty = MakeTempFolder(L"setup-empty");
+    const auto before = Snapshot();
+    ProcessResult setup = RunCaptured(BinFile(L"QuillorySetup.exe"), L"/from \"" + empty + L"\"");
+    EXPECT_EQ(1, setup.exitCode);
+    EXPECT_NE(std::string::npos, setup.output.find("missing")) << setup.output;
+    ExpectSameRegistry(before, Snapshot());
+}
+
+}  // namespace
+}  // namespace qlry::wintest

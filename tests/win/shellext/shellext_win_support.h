@@ -1,0 +1,53 @@
+#pragma once
+// Helpers of the extension's Windows tests: running programs (regsvr32, the
+// stand-in host, the installer), reading the real registry back in the form
+// of the expected lists, and pointing AppFolder elsewhere for a test.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qlry::wintest {
+
+std::wstring DllPath();  // QLRY_WS.dll beside the test program
+std::wstring BinFile(const std::wstring& name);
+
+struct ProcessResult {
+    int exitCode = -1;   // -1: could not start or did not end
+    std::string output;  // stdout and stderr, as the program wrote them
+};
+ProcessResult RunCaptured(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 60000);
+
+// regsvr32 /s SWITCHES "QLRY_WS.dll"; its exit code.
+int Regsvr32(const std::wstring& switches);
+
+// The key and everything below it, one line per key and per string value
+// ("path", "path|name=text", "path|@=text"), paths spelt from `root`'s top.
+std::vector<std::wstring> DumpKey(HKEY root, const std::wstring& path);
+bool KeyExists(HKEY root, const std::wstring& path);
+// A string value, or "<none>".
+std::wstring ReadString(HKEY root, const std::wstring& path, const std::wstring& name);
+
+// The whole file once it exists, or "" after the timeout.
+std::string WaitForFile(const std::wstring& path, DWORD timeoutMs = 15000);
+bool WaitUntilGone(const std::wstring& path, DWORD timeoutMs = 15000);
+
+std::string Utf8(const std::wstring& text);
+std::vector<std::string> Lines(const std::string& text);
+
+// Sets HKCU\Software\Varnel\Quillory\AppFolder for one scope.
+class AppFolderScope {
+public:
+    explicit AppFolderScope(const std::wstring& folder);
+    ~AppFolderScope();
+    AppFolderScope(const AppFolderScope&) = delete;
+    AppFolderScope& operator=(const AppFolderScope&) = delete;
+
+private:
+    bool m_hadMaker = false;
+    bool m_hadKey = false;
+    bool m_had = false;
+    std::wstring m_old;
+};
+
+}  // namespace qlry::wintest

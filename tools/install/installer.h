@@ -1,0 +1,26 @@
+#pragma once
+// Per-user installation of Quillory: the two deliverables (and this program,
+// for uninstalling) go to %LOCALAPPDATA%\Programs\Quillory, AppFolder names
+// that folder, QLRY_WS.dll registers itself per user (regsvr32 /n /i:user)
+// and an entry under the user's Uninstall key points back here. Uninstalling
+// reverses every step, including the keys and folders installing created.
+#include <string>
+
+namespace qlry::install {
+
+struct Paths {
+    std::wstring source;  // folder holding Quillory.exe and QLRY_WS.dll
+    std::wstring target;  // the installation folder
+    std::wstring self;    // this program
+};
+
+inline constexpr wchar_t kSetupName[] = L"QuillorySetup.exe";
+inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillory";
+
+std::wstring DefaultTarget();  // %LOCALAPPDATA%\Programs\Quillory
+
+// Each returns 0 on success, else a message for the user.
+std::wstring Install(const Paths& paths);
+std::wstring Uninstall(const Paths& paths);
+
+}  // namespace qlry::install
