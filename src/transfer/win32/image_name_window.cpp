@@ -31,34 +31,11 @@ struct ImageNameWindow {
     }
 };
 
-INT_PTR CALLBACK ImageNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<ImageNameWindow*>(::GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-        case WM_INITDIALOG:
-            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            reinterpret_cast<ImageNameWindow*>(lParam)->OnInitDialog(dialog);
-            return FALSE;  // the focus is set: the name field
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK && self) {
-                self->OnOK(dialog);
-                return TRUE;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
-                ::EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            return FALSE;
-        default:
-            return FALSE;
-    }
-}
-
 }  // namespace
 
 INT_PTR ShowImageNameDialog(HINSTANCE instance, CImageNameDlg& state, const std::wstring& appTitle) {
     ImageNameWindow window{instance, state, appTitle};
-    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_IMAGE_NAME), nullptr, ImageNameProc,
-                             reinterpret_cast<LPARAM>(&window));
+    return ShowNameDialog(instance, IDD_IMAGE_NAME, window);
 }
 
 }  // namespace qlry

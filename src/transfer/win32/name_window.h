@@ -24,4 +24,36 @@ std::wstring ControlText(HWND dialog, int id);
 // owner it would otherwise open at the screen's top left corner.
 void CenterOnMouseMonitor(HWND dialog);
 
+// The dialog procedure both name dialogs share: `Window` answers
+// OnInitDialog(dialog) and OnOK(dialog); Cancel closes without a word.
+template <class Window>
+INT_PTR CALLBACK NameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+        case WM_INITDIALOG:
+            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+            reinterpret_cast<Window*>(lParam)->OnInitDialog(dialog);
+            return FALSE;  // the focus is set: the name field
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK && self) {
+                self->OnOK(dialog);
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
+                ::EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+// Shows dialog template `templateId` modally, with no owner window.
+template <class Window>
+INT_PTR ShowNameDialog(HINSTANCE instance, int templateId, Window& window) {
+    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), nullptr, NameDialogProc<Window>,
+                             reinterpret_cast<LPARAM>(&window));
+}
+
 }  // namespace qlry

@@ -36,34 +36,11 @@ struct TextNameWindow {
     }
 };
 
-INT_PTR CALLBACK TextNameProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TextNameWindow*>(::GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-        case WM_INITDIALOG:
-            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            reinterpret_cast<TextNameWindow*>(lParam)->OnInitDialog(dialog);
-            return FALSE;  // the focus is set: the name field
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK && self) {
-                self->OnOK(dialog);
-                return TRUE;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
-                ::EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            return FALSE;
-        default:
-            return FALSE;
-    }
-}
-
 }  // namespace
 
 INT_PTR ShowTextNameDialog(HINSTANCE instance, CTextNameDlg& state, const std::wstring& appTitle) {
     TextNameWindow window{instance, state, appTitle};
-    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_TEXT_NAME), nullptr, TextNameProc,
-                             reinterpret_cast<LPARAM>(&window));
+    return ShowNameDialog(instance, IDD_TEXT_NAME, window);
 }
 
 }  // namespace qlry
