@@ -199,6 +199,11 @@ done
 # ---------------------------------------------------------------------------
 # Builds.
 
+# The libraries are configured with a copy of the toolchain file kept in the
+# cache, so that a clone in another folder finds its stamps valid.
+mkdir -p "$cache_dir/toolchain"
+cmp -s "$toolchain" "$cache_dir/toolchain/mingw-w64.cmake" || cp "$toolchain" "$cache_dir/toolchain/mingw-w64.cmake"
+toolchain="$cache_dir/toolchain/mingw-w64.cmake"
 toolchain_sum="$(sha256sum "$toolchain" | cut -d' ' -f1)"
 zlib_sum="$(dpkg-query -W -f='${Version}' libz-mingw-w64-dev 2>/dev/null || sha256sum "$zlib_a" | cut -d' ' -f1)"
 gtest_version="$(dpkg-query -W -f='${Version}' googletest 2>/dev/null || echo unknown)"
