@@ -65,8 +65,10 @@ DibLayout ParseLayout(const uint8_t* block, uint64_t size) {
         d.topDown = true;
         d.height = -d.height;
     }
-    if (d.width <= 0 || d.height <= 0) return Fail("invalid DIB dimensions");
-    if (static_cast<uint64_t>(d.width) * static_cast<uint64_t>(d.height) > CXIMAGE_MAX_MEMORY)
+    // The texts Create gives for these sizes: a negative width reads as a
+    // huge unsigned one.
+    if (d.width == 0 || d.height == 0) return Fail("CxImage::Create : width and height must be greater than zero");
+    if (d.width < 0 || static_cast<uint64_t>(d.width) * static_cast<uint64_t>(d.height) > CXIMAGE_MAX_MEMORY)
         return Fail("CXIMAGE_MAX_MEMORY exceeded");
 
     switch (d.bpp) {
@@ -75,7 +77,9 @@ DibLayout ParseLayout(const uint8_t* block, uint64_t size) {
             !(d.compression == kRle4 && d.bpp == 4))
             return Fail("compression type not supported");
         break;
-    case 16: case 32:
+    case 16:  // any compression but bitfields means the 5-5-5 default
+        break;
+    case 32:
         if (d.compression != kRgb && d.compression != kBitfields) return Fail("unknown compression");
         break;
     case 24:
@@ -119,7 +123,7 @@ DibLayout ParseLayout(const uint8_t* block, uint64_t size) {
     if (d.compression == kBitfields && d.headerSize > 40 && d.paletteEntries == 0 &&
         size - d.bitsOffset >= rows + 12 && std::memcmp(block + d.headerSize, block + 40, 12) == 0)
         d.bitsOffset += 12;
-    if (d.compression == kRgb || d.compression == kBitfields) {
+    if (d.compression == kRgb || d.compression == kBitfields || d.bpp == 16) {
         if (rows > size - d.bitsOffset) return Fail("DIB block too small");
     }
     return d;

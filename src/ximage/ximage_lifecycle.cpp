@@ -98,15 +98,13 @@ void CxImage::Copy(const CxImage& source, bool copyPixels, bool copySelection, b
     info = source.info;
     info.borrowedFrom = nullptr;
     info.numLayers = 0;  // layers are not copied
-    if (!source.IsValid()) {
-        Destroy();
-        return;
-    }
+    // An empty source is copied like any other: Create refuses its zero size
+    // with its own text, and the image ends empty.
     if (!Create(source.GetWidth(), source.GetHeight(), source.GetBpp(), source.GetType())) return;
     head.biXPelsPerMeter = source.head.biXPelsPerMeter;
     head.biYPelsPerMeter = source.head.biYPelsPerMeter;
     head.biClrImportant = source.head.biClrImportant;
-    if (copyPixels) {
+    if (copyPixels && source.dib) {
         std::memcpy(dib, source.dib, GetSize());
     } else {
         SetPalette(source.GetPalette(), 256);

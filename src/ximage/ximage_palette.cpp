@@ -121,7 +121,8 @@ void CxImage::SwapIndex(uint8_t a, uint8_t b) {
 uint8_t CxImage::GetNearestIndex(CxRgbQuad color) {
     const CxRgbQuad* palette = GetPalette();
     if (!palette) return 0;
-    color.rgbReserved = 0;
+    // The cache keeps the colour as asked, reserved byte included; the
+    // distance below ignores that byte.
     if (info.lastColorValid && info.lastColor == color) return info.lastColorIndex;
     info.lastColorValid = true;
     info.lastColor = color;

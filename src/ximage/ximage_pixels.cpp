@@ -48,8 +48,10 @@ void CxImage::SetPixelIndex(int64_t x, int64_t y, uint8_t index) {
 CxRgbQuad CxImage::GetPixelColor(int64_t x, int64_t y, bool withAlpha) const {
     CxRgbQuad color;
     if (!dib || !IsInside(x, y)) {
-        if (!dib) return info.transColor;
-        if (info.transIndex == -1) return GetPixelColor(0, 0, true);
+        // Without a transparent index: pixel (0, 0), or transColor when there
+        // is no pixel at all. With one: its palette entry below 24 bits (all
+        // zero when there is no palette, as for an empty image), else transColor.
+        if (info.transIndex == -1) return dib ? GetPixelColor(0, 0, true) : info.transColor;
         if (head.biBitCount < 24) return GetPaletteColor(static_cast<uint8_t>(info.transIndex));
         return info.transColor;
     }

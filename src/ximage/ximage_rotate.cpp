@@ -68,7 +68,9 @@ static bool Rotate(CxImage& self, CxImage* target, Turn turn, int32_t& progress)
                     }
                 }
             }
-            progress = static_cast<int32_t>(uint64_t{100} * tx1 / newWidth);
+            // Set after each target column to 100 x column / new width; only
+            // the value of a tile's last column can be seen, so it is set once.
+            progress = static_cast<int32_t>(uint64_t{100} * (tx1 - 1) / newWidth);
         }
     }
     if (self.AlphaIsValid()) {

@@ -1,7 +1,9 @@
 // CxImage: flips, mirrors and colour inversion.
 //
 // Flip and Mirror work in place: they need no second image, so a 24-bit
-// photo is never held twice, and they cannot fail half way.
+// photo is never held twice, and they cannot fail half way. As with a
+// result built in a fresh image, the alpha plane moves with the pixels and
+// the selection plane is dropped (SelectionDelete: no plane, box reset).
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +20,7 @@ bool CxImage::Flip() {
         std::swap_ranges(low, low + info.rowBytes, high);
     }
     if (alpha) AlphaFlip();
+    SelectionDelete();
     return true;
 }
 
@@ -44,6 +47,7 @@ bool CxImage::Mirror() {
     }
     std::free(scratch);
     if (alpha) AlphaMirror();
+    SelectionDelete();
     return true;
 }
 

@@ -99,21 +99,30 @@ bool CxImageBMP::Decode(CxStream* stream) {
     if (!ReadInfoHeader(stream, bmp)) return Fail("Error reading BMP info");
     CxBitmapInfoHeader& h = bmp.h;
     const uint32_t bpp = h.biBitCount;
-    if (h.biWidth <= 0 || h.biHeight == 0 || h.biHeight == INT32_MIN || h.biPlanes != 1)
-        return Fail("Error reading BMP info");
+    if (h.biPlanes != 1) return Fail("Error reading BMP info");
     const bool topDown = h.biHeight < 0;
-    const auto width = static_cast<uint32_t>(h.biWidth);
-    const auto height = static_cast<uint32_t>(topDown ? -h.biHeight : h.biHeight);
+    const int64_t absHeight = topDown ? -int64_t{h.biHeight} : int64_t{h.biHeight};
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return Fail("Error reading BMP info");
     if (h.biClrUsed == 0 && bpp <= 8) h.biClrUsed = 1u << bpp;
 
     if (info.escape == -1) {
-        head.biWidth = static_cast<int32_t>(width);
-        head.biHeight = static_cast<int32_t>(height);
+        head.biWidth = h.biWidth;
+        head.biHeight = static_cast<int32_t>(static_cast<uint32_t>(absHeight));
         SetLastErrorText("output dimensions returned");
         return true;
     }
+
+    // Sizes the image cannot be created with fail as the allocation would:
+    // none, negative (a huge unsigned width) or above CXIMAGE_MAX_MEMORY.
+    const uint32_t depth = bpp <= 8 ? bpp : 24;
+    if (h.biWidth <= 0 || absHeight == 0 ||
+        uint64_t{static_cast<uint32_t>(h.biWidth)} * static_cast<uint64_t>(absHeight) > CXIMAGE_MAX_MEMORY ||
+        cximage::DibRowBytes(static_cast<uint32_t>(h.biWidth), depth) * static_cast<uint64_t>(absHeight) >
+            CXIMAGE_MAX_MEMORY)
+        return Fail("Can't allocate memory");
+    const auto width = static_cast<uint32_t>(h.biWidth);
+    const auto height = static_cast<uint32_t>(absHeight);
 
     // The compression must fit the depth before anything is allocated.
     uint32_t compression = h.biCompression;

@@ -334,6 +334,23 @@ TEST(BmpDecode, ErrorTexts) {
     EXPECT_FALSE(codec.Decode(nullptr));
 }
 
+TEST(BmpDecode, SizesThatCannotBeCreated) {
+    // No image can be made for these; they fail as the allocation does.
+    struct Case {
+        int32_t width, height;
+    };
+    for (const Case c : {Case{0, 2}, Case{2, 0}, Case{-2, 2}, Case{2, INT32_MIN}, Case{70000, -70000}}) {
+        DibSpec s;
+        s.width = c.width;
+        s.height = c.height;
+        s.bits.assign(16, 0);
+        CxImage image;
+        EXPECT_FALSE(DecodeBmp(BuildBmp(s), image)) << c.width << "x" << c.height;
+        EXPECT_STREQ(image.GetLastError(), "Can't allocate memory") << c.width << "x" << c.height;
+        EXPECT_FALSE(image.IsValid());
+    }
+}
+
 TEST(BmpDecode, FailureLeavesTheCallersImage) {
     CxImage image(3, 3, 8, 4);
     image.SetPixelIndex(1, 1, 5);
@@ -365,6 +382,17 @@ TEST(BmpDecode, ProbeModeReportsDimensionsOnly) {
     EXPECT_EQ(codec.GetWidth(), 5u);
     EXPECT_EQ(codec.GetHeight(), 3u);
     EXPECT_FALSE(codec.IsValid());
+    // The dimensions are reported as read, even those no image could have.
+    CxImageBMP flat;
+    flat.SetEscape(-1);
+    DibSpec zero = Paletted8(40, 3);
+    zero.width = 0;
+    auto zeroFile = BuildBmp(zero);
+    CxMemStream zeroStream(zeroFile.data(), static_cast<int32_t>(zeroFile.size()));
+    ASSERT_TRUE(flat.Decode(&zeroStream));
+    EXPECT_STREQ(flat.GetLastError(), "output dimensions returned");
+    EXPECT_EQ(flat.GetWidth(), 0u);
+    EXPECT_EQ(flat.GetHeight(), 3u);
     // Failing before the dimensions are known is a failure, even when probing.
     CxImageBMP broken;
     broken.SetEscape(-1);

@@ -130,6 +130,13 @@ TEST_F(DibTest, SixteenBitBlocks) {
     ASSERT_TRUE(Import(image, BuildDib(white)));
     EXPECT_EQ(image.GetPixelColor(0, 0), (CxRgbQuad{248, 248, 248, 0}));
 
+    // Only bitfield compression brings masks: any other value keeps 5-5-5.
+    for (const uint32_t other : {1u, 2u, 6u}) {
+        s.compression = other;
+        ASSERT_TRUE(Import(image, BuildDib(s))) << other << ": " << image.GetLastError();
+        EXPECT_TRUE(SamePixels(image, *Expected24(5, 3, 0xF8))) << other;
+    }
+
     s.compression = 3;
     s.masks = {0xF800, 0x07E0, 0x001F};
     s.bits = qlry::test::Rows16(5, 3, true, true);
@@ -295,6 +302,15 @@ TEST_F(DibTest, RefusedLayouts) {
     s.bits.assign(16, 0);
     s.width = 0;
     EXPECT_FALSE(Import(image, BuildDib(s)));
+    EXPECT_STREQ(image.GetLastError(), "CxImage::Create : width and height must be greater than zero");
+    s.width = 2;
+    s.height = 0;
+    EXPECT_FALSE(Import(image, BuildDib(s)));
+    EXPECT_STREQ(image.GetLastError(), "CxImage::Create : width and height must be greater than zero");
+    s.height = 2;
+    s.width = -2;  // a huge width once taken as unsigned
+    EXPECT_FALSE(Import(image, BuildDib(s)));
+    EXPECT_STREQ(image.GetLastError(), "CXIMAGE_MAX_MEMORY exceeded");
     s.width = 2;
     s.bpp = 2;
     EXPECT_FALSE(Import(image, BuildDib(s)));

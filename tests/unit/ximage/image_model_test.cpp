@@ -172,6 +172,21 @@ TEST(ImagePixels, ColorsOfIndexedAndRgbImages) {
     EXPECT_EQ(rgb.GetPixelColor(5, 5), (CxRgbQuad{7, 8, 9, 0}));
 }
 
+TEST(ImagePixels, EmptyImageColours) {
+    CxImage empty;
+    empty.SetTransColor(CxRgbQuad{1, 2, 3, 4});
+    // No transparent index: transColor, as there is no pixel (0, 0).
+    EXPECT_EQ(empty.GetPixelColor(0, 0), (CxRgbQuad{1, 2, 3, 0}));
+    // With one, below 24 bits: its palette entry, and an empty image has none.
+    empty.SetTransIndex(1);
+    EXPECT_EQ(empty.GetPixelColor(0, 0), CxRgbQuad{});
+    CxImage destroyed(2, 2, 24, 1);
+    destroyed.SetTransIndex(1);
+    destroyed.SetTransColor(CxRgbQuad{5, 6, 7, 0});
+    destroyed.Destroy();  // the header (24 bits) is kept
+    EXPECT_EQ(destroyed.GetPixelColor(0, 0), (CxRgbQuad{5, 6, 7, 0}));
+}
+
 TEST(ImagePixels, SetPixelColorOnIndexedPicksNearest) {
     CxImage image(2, 1, 4, 1);
     image.SetPaletteColor(0, 0, 0, 0);
@@ -197,6 +212,18 @@ TEST(ImagePalette, NearestIndexTiesGoToTheLowerAndCacheIsCleared) {
     image.SetPaletteColor(9, 111, 0, 0);
     image.SetPaletteColor(10, 110, 0, 0);
     EXPECT_EQ(image.GetNearestIndex(CxRgbQuad{0, 0, 110, 0}), 10);
+}
+
+TEST(ImagePalette, NearestColourCacheKeepsTheColourAsAsked) {
+    CxImage image(1, 1, 8, 1);
+    image.SetPaletteColor(7, 10, 20, 30);
+    EXPECT_EQ(image.GetNearestIndex(CxRgbQuad{30, 20, 10, 99}), 7);
+    EXPECT_TRUE(image.GetInfo().lastColorValid);
+    EXPECT_EQ(image.GetInfo().lastColor, (CxRgbQuad{30, 20, 10, 99}));
+    EXPECT_EQ(image.GetInfo().lastColorIndex, 7);
+    // The reserved byte plays no part in the distance.
+    EXPECT_EQ(image.GetNearestIndex(CxRgbQuad{30, 20, 10, 0}), 7);
+    EXPECT_EQ(image.GetInfo().lastColor, (CxRgbQuad{30, 20, 10, 0}));
 }
 
 TEST(ImagePalette, SearchReachesTheLastEntries) {
@@ -375,6 +402,15 @@ TEST(ImageOwnership, CopyIsDeep) {
     EXPECT_EQ(shell.GetPaletteColor(2), (CxRgbQuad{3, 2, 1, 0}));
     EXPECT_EQ(shell.GetPixelIndex(3, 2), 0);
     EXPECT_FALSE(shell.AlphaIsValid());
+}
+
+TEST(ImageOwnership, CopyOfAnEmptyImage) {
+    CxImage empty(6);
+    empty.SetLastErrorText("source text");
+    CxImage copy(empty, true, true, true);
+    EXPECT_FALSE(copy.IsValid());
+    EXPECT_EQ(copy.GetType(), 6u);
+    EXPECT_STREQ(copy.GetLastError(), "CxImage::Create : width and height must be greater than zero");
 }
 
 TEST(ImageOwnership, TakeOverEmptiesTheSource) {

@@ -70,9 +70,10 @@ TEST_P(TransformAllDepths, RotationsMapPixelsAndUndoEachOther) {
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x)
             ASSERT_EQ(turned.GetPixelColor(y, width - 1 - x), original.GetPixelColor(x, y)) << x << "," << y;
-    if (GetParam() != 1) {  // the 1-bit path reports no progress
-        EXPECT_EQ(image.GetProgress(), 100);
-    }
+    // Progress is 100 x column / new width after each target column, so the
+    // last column (height - 1 of the turned image's width) leaves it below 100;
+    // the 1-bit path reports none.
+    EXPECT_EQ(image.GetProgress(), GetParam() == 1 ? 0 : static_cast<int32_t>(100 * (height - 1) / height));
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, TransformAllDepths, ::testing::Values(1u, 4u, 8u, 24u));
@@ -100,6 +101,35 @@ TEST(Transform, SmallCasesFromTheRules) {
     EXPECT_EQ(left.GetHeight(), 3u);
     EXPECT_EQ(left.GetPixelIndex(0, 0), small.GetPixelIndex(0, 1));
     EXPECT_EQ(right.GetPixelIndex(0, 0), small.GetPixelIndex(2, 0));
+}
+
+TEST(Transform, ProgressOfTheLastColumn) {
+    // Three target columns: 0, 33, 66 -- the value after the last one stays.
+    CxImage image(4, 3, 8, 1);
+    CxImage turned;
+    ASSERT_TRUE(image.RotateLeft(&turned));
+    EXPECT_EQ(image.GetProgress(), 66);
+    CxImage wide(2, 130, 24, 1);  // 130 target columns over three tiles
+    ASSERT_TRUE(wide.RotateRight(&turned));
+    EXPECT_EQ(wide.GetProgress(), 100 * 129 / 130);
+}
+
+TEST_P(TransformAllDepths, FlipAndMirrorDropTheSelection) {
+    for (const bool flip : {true, false}) {
+        CxImage image(5, 4, GetParam(), 1);
+        image.SelectionCreate();
+        image.SelectionSet(0, 0, 1);
+        ASSERT_TRUE(flip ? image.Flip() : image.Mirror());
+        // No plane: every pixel counts as selected again, and the box is reset
+        // to left = width, top = 0, right = 0, bottom = height.
+        EXPECT_FALSE(image.SelectionIsValid());
+        EXPECT_TRUE(image.SelectionIsInside(4, 3));
+        const auto& box = image.GetInfo().selectionBox;
+        EXPECT_EQ(box.left, 5);
+        EXPECT_EQ(box.top, 0);
+        EXPECT_EQ(box.right, 0);
+        EXPECT_EQ(box.bottom, 4);
+    }
 }
 
 TEST(Transform, RotationKeepsOptionsAndResolution) {
