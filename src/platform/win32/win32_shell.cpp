@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <new>
 
 #include "platform/shell.h"
@@ -27,6 +28,34 @@ private:
     STGMEDIUM m_medium;
 };
 
+// Whether DragQueryFileW can walk the CF_HDROP block without leaving it: a
+// whole DROPFILES header, and from pFiles on a name list that ends inside the
+// block with two zero characters (the last name's end and the empty name).
+// Data objects come from any program; a block that leads elsewhere is
+// refused rather than read.
+bool IsWalkableDropList(HGLOBAL block) {
+    const SIZE_T size = ::GlobalSize(block);
+    if (size < sizeof(DROPFILES)) return false;
+    const auto* bytes = static_cast<const BYTE*>(::GlobalLock(block));
+    if (!bytes) return false;
+    DROPFILES header;
+    std::memcpy(&header, bytes, sizeof header);
+    const SIZE_T unit = header.fWide ? sizeof(WCHAR) : 1;
+    bool walkable = false;
+    bool previousWasZero = false;
+    for (SIZE_T at = header.pFiles; at <= size - unit; at += unit) {
+        WCHAR c = 0;
+        std::memcpy(&c, bytes + at, unit);
+        if (c == 0 && previousWasZero) {
+            walkable = true;
+            break;
+        }
+        previousWasZero = c == 0;
+    }
+    ::GlobalUnlock(block);
+    return walkable;
+}
+
 class Win32Shell : public Shell {
 public:
     std::unique_ptr<DropList> GetDropList(DataObject dataObject) override {
@@ -35,7 +64,7 @@ public:
         FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
         STGMEDIUM medium = {};
         if (FAILED(data->GetData(&format, &medium))) return nullptr;
-        if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal) {
+        if (medium.tymed != TYMED_HGLOBAL || !medium.hGlobal || !IsWalkableDropList(medium.hGlobal)) {
             ::ReleaseStgMedium(&medium);
             return nullptr;
         }
