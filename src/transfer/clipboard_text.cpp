@@ -4,7 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-bool GetClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory, std::u16string& text) {
+bool ReadClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory,
+                       const std::function<void(std::u16string_view)>& use) {
     qlry::ClipboardGuard open(clipboard);
     if (!open) return false;
     qlry::HGlobal block = clipboard.GetData(qlry::kCfUnicodeText);
@@ -15,8 +16,12 @@ bool GetClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory, st
     // is read to its end and no further.
     const size_t units = memory.Size(block) / sizeof(char16_t);
     const auto* data = static_cast<const char16_t*>(lock.get());
-    text.assign(data, static_cast<size_t>(std::find(data, data + units, u'\0') - data));
+    use(std::u16string_view(data, static_cast<size_t>(std::find(data, data + units, u'\0') - data)));
     return true;
+}
+
+bool GetClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory, std::u16string& text) {
+    return ReadClipboardText(clipboard, memory, [&text](std::u16string_view found) { text.assign(found); });
 }
 
 bool SetClipboardText(qlry::Clipboard& clipboard, qlry::GlobalMemory& memory, qlry::WaitCursor& cursor,

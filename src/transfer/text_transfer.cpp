@@ -43,14 +43,15 @@ int CTextTransfer::CopyToClipboard(const std::wstring& path) {
 }
 
 int CTextTransfer::PasteIntoFile(const std::wstring& path, int bAppend) {
-    std::u16string text;
-    if (!GetClipboardText(m_services.clipboard, m_services.memory, text)) return kTransferFailed;
-
-    // Everything is converted before the file is opened: a failure up to
-    // here leaves the file as it was.
+    // The whole output is converted, straight from the clipboard's block,
+    // before the file is opened: a failure up to here leaves the file as it
+    // was, and the clipboard is closed again before the file is touched.
     std::vector<unsigned char> bytes;
-    if (bAppend) bytes = {'\r', '\n'};
-    qlry::EncodeFileText(text, bytes);
+    const bool found = ReadClipboardText(m_services.clipboard, m_services.memory, [&](std::u16string_view text) {
+        if (bAppend) bytes = {'\r', '\n'};
+        qlry::EncodeFileText(text, bytes);
+    });
+    if (!found) return kTransferFailed;
 
     auto file = m_services.files.Open(
         path, qlry::FileAccess::Write, qlry::FileShare::ReadWrite,
