@@ -9,11 +9,17 @@ std::wstring FindExtension(const std::wstring& path) {
 }
 
 std::wstring FindFileName(const std::wstring& path) {
-    // A trailing separator belongs to the last name ("C:\dir\" gives "dir\").
-    size_t end = path.size();
-    if (end > 1 && (path[end - 1] == L'\\' || path[end - 1] == L'/')) --end;
-    const size_t separator = path.find_last_of(L"\\/:", end == 0 ? 0 : end - 1);
-    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+    // A name starts after a backslash, slash or colon that is followed by
+    // something other than another backslash or slash: trailing and doubled
+    // separators stay with the name before them ("C:\dir\" gives "dir\",
+    // "C:\\" stays whole).
+    size_t start = 0;
+    for (size_t i = 0; i + 1 < path.size(); ++i) {
+        const wchar_t c = path[i];
+        const wchar_t next = path[i + 1];
+        if ((c == L'\\' || c == L'/' || c == L':') && next != L'\\' && next != L'/') start = i + 1;
+    }
+    return path.substr(start);
 }
 
 std::wstring LowerAscii(std::wstring text) {

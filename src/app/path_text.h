@@ -8,7 +8,8 @@ namespace qlry {
 // nor a space follows that dot; otherwise empty.
 std::wstring FindExtension(const std::wstring& path);
 
-// PathFindFileNameW: the part after the last backslash, slash or colon.
+// PathFindFileNameW: the part after the last backslash, slash or colon that
+// another backslash or slash does not follow.
 std::wstring FindFileName(const std::wstring& path);
 
 // Lower-cases the letters A to Z only.

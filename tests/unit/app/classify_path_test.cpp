@@ -22,6 +22,19 @@ TEST(FindFileName, TakesThePartAfterTheLastSeparator) {
     EXPECT_EQ(qlry::FindFileName(L"name.txt"), L"name.txt");
     EXPECT_EQ(qlry::FindFileName(L"C:name.txt"), L"name.txt");
     EXPECT_EQ(qlry::FindFileName(L"C:\\dir\\sub\\"), L"sub\\");
+    EXPECT_EQ(qlry::FindFileName(L"C:/dir/name.txt"), L"name.txt");
+}
+
+TEST(FindFileName, DoubledAndTrailingSeparatorsStayWithTheNameBefore) {
+    // A separator followed by another one, or by nothing, starts no name.
+    EXPECT_EQ(qlry::FindFileName(L"C:\\dir\\\\"), L"dir\\\\");
+    EXPECT_EQ(qlry::FindFileName(L"C:\\\\"), L"C:\\\\");
+    EXPECT_EQ(qlry::FindFileName(L"C:\\"), L"C:\\");
+    EXPECT_EQ(qlry::FindFileName(L"\\\\server\\share"), L"share");
+    EXPECT_EQ(qlry::FindFileName(L"C:\\dir\\\\x.txt"), L"x.txt");
+    EXPECT_EQ(qlry::FindFileName(L"C:\\dir/\\"), L"dir/\\");
+    EXPECT_EQ(qlry::FindFileName(L""), L"");
+    EXPECT_EQ(qlry::FindFileName(L"\\"), L"\\");
 }
 
 TEST(ClassifyPath, EveryListedExtensionIsAnImageInAnyCase) {

@@ -31,6 +31,17 @@ TEST_F(NewFileCheck, AnExistingFolderCountsAsExisting) {
     EXPECT_EQ(Refusal(L"archive", L""), L"The file name already exists: archive.\nPlease enter a new file name.");
 }
 
+TEST_F(NewFileCheck, AnEmptyNameInADriveRootNamesTheWholePath) {
+    // The path is the root with a second backslash; no name follows either
+    // backslash, so the message shows the path as the shell's file-name
+    // search gives it.
+    files.folders.insert(L"C:\\\\");
+    EXPECT_EQ(NewFileRefusal(L"C:\\", {L"", L""}, files),
+              L"The file name already exists: C:\\\\.\nPlease enter a new file name.");
+    files.folders.insert(L"C:\\work\\");
+    EXPECT_EQ(Refusal(L"", L""), L"The file name already exists: work\\.\nPlease enter a new file name.");
+}
+
 TEST_F(NewFileCheck, AcceptShowsTheRefusalOnce) {
     files.files[L"C:\\work\\a.txt"] = "";
     EXPECT_FALSE(AcceptNewFile(folder, {L"a", L".txt"}, files, warning));

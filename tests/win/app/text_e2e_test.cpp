@@ -80,6 +80,74 @@ TEST_F(TextEndToEnd, ABusyClipboardMakesBothOperationsDoNothing) {
     EXPECT_EQ(text, L"clip");
 }
 
+// A handle of "another program" on a file, with the given access and sharing.
+struct HeldFile {
+    HANDLE handle;
+    HeldFile(const std::wstring& path, DWORD access, DWORD share)
+        : handle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~HeldFile() {
+        if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+};
+
+TEST_F(TextEndToEnd, CopyReadsAFileThatAnotherProgramHasOpenForWriting) {
+    const std::wstring file = Path(L"shared-copy.txt");
+    WriteFileBytes(file, "shared");
+    HeldFile other(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(other.handle, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(PutClipboardText(L"before"));
+    ASSERT_EQ(RunQuillory(L"-c " + Quoted(file)), 0);
+    std::wstring text;
+    ASSERT_TRUE(ClipboardText(text));
+    EXPECT_EQ(text, L"shared\r\n");
+}
+
+TEST_F(TextEndToEnd, PasteWritesAFileThatAnotherProgramHasOpen) {
+    const std::wstring replaced = Path(L"shared-replace.txt");
+    const std::wstring appended = Path(L"shared-append.txt");
+    WriteFileBytes(replaced, "old");
+    WriteFileBytes(appended, "abc");
+    HeldFile first(replaced, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    HeldFile second(appended, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(first.handle, INVALID_HANDLE_VALUE);
+    ASSERT_NE(second.handle, INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(PutClipboardText(L"xyz"));
+    ASSERT_EQ(RunQuillory(L"-p " + Quoted(replaced)), 0);
+    ASSERT_EQ(RunQuillory(L"-p " + Quoted(appended) + L" /a"), 0);
+    EXPECT_EQ(ReadFileBytes(replaced), "xyz");
+    EXPECT_EQ(ReadFileBytes(appended), "abc\r\nxyz");
+}
+
+TEST_F(TextEndToEnd, AFileLockedWithoutSharingIsLeftAlone) {
+    const std::wstring file = Path(L"locked.txt");
+    WriteFileBytes(file, "keep");
+    ASSERT_TRUE(PutClipboardText(L"clip"));
+    {
+        HeldFile other(file, GENERIC_READ, 0);
+        ASSERT_NE(other.handle, INVALID_HANDLE_VALUE);
+        RunQuillory(L"-c " + Quoted(file));
+        RunQuillory(L"-p " + Quoted(file));
+        RunQuillory(L"-p " + Quoted(file) + L" /a");
+    }
+    EXPECT_EQ(ReadFileBytes(file), "keep");
+    std::wstring text;
+    ASSERT_TRUE(ClipboardText(text));
+    EXPECT_EQ(text, L"clip");
+}
+
+TEST_F(TextEndToEnd, ReplacingKeepsTheFileAttributes) {
+    const std::wstring file = Path(L"hidden.txt");
+    WriteFileBytes(file, "old contents");
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(PutClipboardText(L"new"));
+    ASSERT_EQ(RunQuillory(L"-p " + Quoted(file)), 0);
+    EXPECT_EQ(ReadFileBytes(file), "new");
+    EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(TextEndToEnd, TextWinsOverABitmap) {
     const std::wstring file = Path(L"picture.png");
     WriteFileBytes(file, "old");

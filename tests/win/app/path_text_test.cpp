@@ -1,0 +1,31 @@
+// The path helpers of the program against the shell's own functions.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include "app/path_text.h"
+
+namespace {
+
+const wchar_t* const kPaths[] = {
+    L"C:\\dir\\name.txt", L"name.txt",         L"C:name.txt",      L"C:\\dir\\sub\\", L"C:\\dir\\\\",
+    L"C:\\\\",            L"C:\\",             L"C:",              L"\\\\server\\share", L"\\\\server\\share\\",
+    L"C:/dir/name.png",   L"C:\\dir/\\",       L"C:\\dir\\\\x.txt", L"",               L"\\",
+    L"/",                 L"a:b:c",            L"C:\\a.b\\c",      L"C:\\a b.txt",     L"C:\\a.b c",
+    L"x.tar.gz",          L"ends.",            L".hidden",         L"C:\\dir.png\\",   L"C:\\x.\\y",
+};
+
+TEST(PathText, FileNameIsWhatTheShellFinds) {
+    for (const wchar_t* path : kPaths) {
+        EXPECT_EQ(qlry::FindFileName(path), std::wstring(::PathFindFileNameW(path))) << path;
+    }
+}
+
+TEST(PathText, ExtensionIsWhatTheShellFinds) {
+    for (const wchar_t* path : kPaths) {
+        EXPECT_EQ(qlry::FindExtension(path), std::wstring(::PathFindExtensionW(path))) << path;
+    }
+}
+
+}  // namespace
