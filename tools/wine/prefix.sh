@@ -17,8 +17,9 @@ qlry_wine_template() {
   rm -rf "$qlry_template"
   mkdir -p "$qlry_template"
   (
-    export WINEPREFIX="$qlry_template" WINEDEBUG=-all
-    "$QLRY_WINE" wineboot -i >/dev/null 2>&1
+    # No Mono or Gecko: without them wineboot would offer to download them.
+    export WINEPREFIX="$qlry_template" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    "$QLRY_WINE" wineboot -i >/dev/null 2>&1 </dev/null
     "$QLRY_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     "$QLRY_WINESERVER" -w
   )
