@@ -1,5 +1,7 @@
 #include "about/about_dlg.h"
 
+#include "platform/win32/window_placement.h"
+
 CAboutDlg::CAboutDlg(HINSTANCE instance, const CUiResources& resources, std::wstring appTitle)
     : m_hInstance(instance), m_resources(resources), m_strAppTitle(std::move(appTitle)) {}
 
@@ -24,6 +26,7 @@ BOOL CAboutDlg::OnInitDialog(HWND dialog) {
     m_email.SetFont(m_resources.LinkFont());
     m_email.SetLink(nullptr, kMakerEmail);
     m_email.SizeToText();
+    qlry::CenterOnMouseMonitor(dialog);
     return TRUE;  // the first tab stop, OK, gets the focus
 }
 

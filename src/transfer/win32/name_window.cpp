@@ -54,18 +54,4 @@ std::wstring ControlText(HWND dialog, int id) {
     return std::wstring(text.data(), length > 0 ? static_cast<size_t>(length) : 0);
 }
 
-void CenterOnMouseMonitor(HWND dialog) {
-    POINT mouse{};
-    ::GetCursorPos(&mouse);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    if (!::GetMonitorInfoW(::MonitorFromPoint(mouse, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
-    RECT window{};
-    ::GetWindowRect(dialog, &window);
-    const RECT& area = monitor.rcWork;
-    const int x = area.left + (area.right - area.left - (window.right - window.left)) / 2;
-    const int y = area.top + (area.bottom - area.top - (window.bottom - window.top)) / 2;
-    ::SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 }  // namespace qlry

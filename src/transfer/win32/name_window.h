@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/win32/window_placement.h"
+
 namespace qlry {
 
 // Adds the list entries that the initial data of template `templateId`
@@ -19,10 +21,6 @@ void ProposeName(HWND dialog, const std::wstring& name);
 void RefocusName(HWND dialog);
 
 std::wstring ControlText(HWND dialog, int id);
-
-// Centres the dialog on the work area of the monitor under the mouse: with no
-// owner it would otherwise open at the screen's top left corner.
-void CenterOnMouseMonitor(HWND dialog);
 
 // The dialog procedure both name dialogs share: `Window` answers
 // OnInitDialog(dialog) and OnOK(dialog); Cancel closes without a word.
