@@ -3,6 +3,8 @@
 #include <array>
 
 #include "ximage/codecs/ximage_bmp.h"
+#include "ximage/codecs/ximage_jpg.h"
+#include "ximage/codecs/ximage_png.h"
 
 namespace {
 
@@ -11,6 +13,8 @@ namespace {
 // data with detectFormat 0. A format without a row is declined.
 constexpr std::array kCodecs{
     CxCodecRow<CxImageBMP>(CXIMAGE_FORMAT_BMP),
+    CxCodecRow<CxImageJPG>(CXIMAGE_FORMAT_JPG),
+    CxCodecRow<CxImagePNG>(CXIMAGE_FORMAT_PNG),
 };
 
 }  // namespace

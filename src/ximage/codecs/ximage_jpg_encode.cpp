@@ -1,0 +1,121 @@
+// CxImageJPG encoding: the stream destination manager and the conversion of
+// bottom-up image rows into libjpeg's top-down RGB or greyscale scanlines.
+#include <cstring>
+#include <new>
+
+#include "ximage/codecs/ximage_jpg.h"
+#include "ximage/codecs/ximage_jpg_lib.h"
+#include "ximage/cx_stream.h"
+
+namespace {
+
+// The destination manager: hands the stream blocks of kJpgBufferSize bytes.
+struct JpgDestination {
+    jpeg_destination_mgr pub;  // first member: libjpeg hands back a pointer to it
+    CxStream* stream;
+    JOCTET buffer[kJpgBufferSize];
+};
+
+void JpgInitDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<JpgDestination*>(cinfo->dest);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kJpgBufferSize;
+}
+
+boolean JpgEmptyOutputBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<JpgDestination*>(cinfo->dest);
+    if (dest->stream->Write(dest->buffer, 1, kJpgBufferSize) != kJpgBufferSize) ERREXIT(cinfo, JERR_FILE_WRITE);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kJpgBufferSize;
+    return TRUE;
+}
+
+void JpgTermDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<JpgDestination*>(cinfo->dest);
+    const size_t count = kJpgBufferSize - dest->pub.free_in_buffer;
+    if (count > 0 && dest->stream->Write(dest->buffer, 1, count) != count) ERREXIT(cinfo, JERR_FILE_WRITE);
+    dest->stream->Flush();
+    if (dest->stream->Error()) ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+uint16_t DensityOf(int32_t dpi) { return static_cast<uint16_t>(dpi < 1 ? 1 : dpi > 65535 ? 65535 : dpi); }
+
+}  // namespace
+
+// Everything the guarded encode touches after its recovery point.
+struct JpgEncodeJob {
+    jpeg_compress_struct cinfo;
+    JpgErrorManager err;
+    JpgDestination destination;
+    bool grey;
+};
+
+bool CxImageJPG::Encode(CxStream* stream) {
+    if (CheckEncodeArgs(stream)) return false;
+    const bool grey = head.biClrUsed != 0 && IsGrayScale();
+    if (head.biClrUsed != 0 && !grey) {
+        SetLastErrorText("JPEG can save only RGB or GreyScale images");
+        return false;
+    }
+    if (!grey && head.biBitCount != 24) {  // no palette means 24 bits in a valid image
+        SetLastErrorText("JPEG can save only RGB or GreyScale images");
+        return false;
+    }
+    auto* job = new (std::nothrow) JpgEncodeJob{};
+    if (!job) {
+        SetLastErrorText("JPEG: can't allocate memory");
+        return false;
+    }
+    job->destination.stream = stream;
+    job->grey = grey;
+    const bool ok = EncodeGuarded(job);
+    delete job;
+    return ok;
+}
+
+bool CxImageJPG::EncodeGuarded(JpgEncodeJob* job) {
+    jpeg_compress_struct* cinfo = &job->cinfo;
+    cinfo->err = JpgInstallErrorManager(&job->err, this);
+    if (setjmp(job->err.recovery)) {
+        jpeg_destroy_compress(cinfo);
+        return false;
+    }
+    jpeg_create_compress(cinfo);
+    job->destination.pub.init_destination = JpgInitDestination;
+    job->destination.pub.empty_output_buffer = JpgEmptyOutputBuffer;
+    job->destination.pub.term_destination = JpgTermDestination;
+    cinfo->dest = &job->destination.pub;
+
+    cinfo->image_width = GetWidth();
+    cinfo->image_height = GetHeight();
+    cinfo->input_components = job->grey ? 1 : 3;
+    cinfo->in_color_space = job->grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, info.quality, FALSE);
+    cinfo->density_unit = 1;
+    cinfo->X_density = DensityOf(GetXDpi());
+    cinfo->Y_density = DensityOf(GetYDpi());
+    jpeg_start_compress(cinfo, TRUE);
+
+    // One scanline: width samples for grey, width x 3 for colour; rowBytes + 8
+    // covers both for 8 and 24 bits, and grey images of 1 or 4 bits are
+    // widened index by index (their palette is the identity, so index = level).
+    const uint32_t width = GetWidth();
+    const uint64_t lineBytes = job->grey ? uint64_t{width} : uint64_t{width} * 3;
+    const uint64_t sampleBytes = (lineBytes > info.rowBytes ? lineBytes : info.rowBytes) + 8;
+    JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                  static_cast<JDIMENSION>(sampleBytes), 1);
+    for (uint32_t y = GetHeight(); y-- > 0;) {
+        JSAMPLE* line = row[0];
+        if (job->grey && head.biBitCount < 8) {
+            for (uint32_t x = 0; x < width; ++x) line[x] = GetPixelIndex(x, y);
+        } else {
+            std::memcpy(line, GetBits(y), info.rowBytes);
+            if (!job->grey) RGBtoBGR(line, info.rowBytes);
+        }
+        jpeg_write_scanlines(cinfo, row, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    jpeg_destroy_compress(cinfo);
+    return true;
+}

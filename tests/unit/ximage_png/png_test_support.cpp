@@ -1,0 +1,90 @@
+#include "png_test_support.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "ximage/cx_mem_stream.h"
+
+namespace qlry::test::png {
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+uint32_t BigEndian32(const uint8_t* bytes) {
+    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+std::vector<Chunk> ReadChunks(const std::vector<uint8_t>& file) {
+    std::vector<Chunk> chunks;
+    size_t at = 8;
+    while (at + 12 <= file.size()) {
+        const uint64_t length = BigEndian32(&file[at]);
+        if (at + 12 + length > file.size()) break;
+        Chunk chunk;
+        chunk.type.assign(reinterpret_cast<const char*>(&file[at + 4]), 4);
+        chunk.data.assign(file.begin() + static_cast<ptrdiff_t>(at + 8),
+                          file.begin() + static_cast<ptrdiff_t>(at + 8 + length));
+        chunks.push_back(std::move(chunk));
+        at += 12 + length;
+    }
+    return chunks;
+}
+
+size_t ImageDataEnd(const std::vector<uint8_t>& file) {
+    size_t at = 8;
+    while (at + 12 <= file.size()) {
+        const uint64_t length = BigEndian32(&file[at]);
+        if (at + 12 + length > file.size()) break;
+        at += 12 + static_cast<size_t>(length);
+        if (std::memcmp(&file[at - 8 - length], "IEND", 4) == 0) return at;
+    }
+    return file.size();
+}
+
+const Chunk* FindChunk(const std::vector<Chunk>& chunks, const std::string& type) {
+    for (const Chunk& chunk : chunks)
+        if (chunk.type == type) return &chunk;
+    return nullptr;
+}
+
+bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format) {
+    std::vector<uint8_t> exact(bytes);
+    CxMemStream stream(exact.data(), static_cast<int32_t>(exact.size()));
+    return image.Decode(&stream, format);
+}
+
+std::vector<uint8_t> EncodeToBytes(CxImage& image) {
+    CxMemStream stream;
+    if (!stream.Open() || !image.Encode(&stream, CXIMAGE_FORMAT_PNG)) return {};
+    const int32_t size = stream.Size();
+    std::vector<uint8_t> bytes(static_cast<size_t>(size > 0 ? size : 0));
+    stream.Seek(0, SEEK_SET);
+    if (!bytes.empty() && stream.Read(bytes.data(), 1, bytes.size()) != bytes.size()) return {};
+    return bytes;
+}
+
+::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
+        return ::testing::AssertionFailure() << "sizes " << a.GetWidth() << "x" << a.GetHeight() << " and "
+                                             << b.GetWidth() << "x" << b.GetHeight();
+    const bool alpha = a.AlphaIsValid() || b.AlphaIsValid();
+    for (uint32_t y = 0; y < a.GetHeight(); ++y) {
+        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
+            const CxRgbQuad ca = a.GetPixelColor(x, y, false);
+            const CxRgbQuad cb = b.GetPixelColor(x, y, false);
+            if (ca.rgbRed != cb.rgbRed || ca.rgbGreen != cb.rgbGreen || ca.rgbBlue != cb.rgbBlue)
+                return ::testing::AssertionFailure() << "colour differs at " << x << "," << y;
+            const int alphaA = a.AlphaIsValid() ? a.AlphaGet(x, y) : 255;
+            const int alphaB = b.AlphaIsValid() ? b.AlphaGet(x, y) : 255;
+            if (alpha && alphaA != alphaB)
+                return ::testing::AssertionFailure() << "alpha differs at " << x << "," << y << ": " << alphaA
+                                                     << " and " << alphaB;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace qlry::test::png

@@ -1,0 +1,37 @@
+#pragma once
+// Helpers of the PNG tests: whole files in memory, a chunk walker that reads
+// a file independently of libpng, and pixel comparison.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ximage/ximage.h"
+
+namespace qlry::test::png {
+
+struct Chunk {
+    std::string type;
+    std::vector<uint8_t> data;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+
+// The chunks after the signature, up to the first one that does not fit.
+std::vector<Chunk> ReadChunks(const std::vector<uint8_t>& file);
+const Chunk* FindChunk(const std::vector<Chunk>& chunks, const std::string& type);
+const Chunk* FindChunk(std::vector<Chunk>&& chunks, const std::string& type) = delete;  // would dangle
+uint32_t BigEndian32(const uint8_t* bytes);
+// Where the IEND chunk ends (bytes behind it are not part of the image), or the file size.
+size_t ImageDataEnd(const std::vector<uint8_t>& file);
+
+// Decodes an exact copy of bytes (no slack behind the data) with the given format.
+bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_PNG);
+// The PNG file of image, or nothing when encoding fails.
+std::vector<uint8_t> EncodeToBytes(CxImage& image);
+
+// Same size, and every pixel colour (and alpha value, when either has a plane) equal.
+::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b);
+
+}  // namespace qlry::test::png
