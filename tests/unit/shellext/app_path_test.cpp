@@ -32,52 +32,41 @@ protected:
     wchar_t path[kPathChars];
 };
 
-TEST_F(AppPathTest, StringValueGivesTheProgramPath) {
-    registry.PutString(RegRoot::CurrentUser, kKey, L"AppFolder", L"D:\\Q");
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(L"D:\\Q\\Quillory.exe", Path());
-    EXPECT_EQ(0u, registry.OpenHandles());
+// `bytes` with `more` behind them.
+std::vector<uint8_t> Joined(std::vector<uint8_t> bytes, const std::vector<uint8_t>& more) {
+    bytes.insert(bytes.end(), more.begin(), more.end());
+    return bytes;
 }
 
-TEST_F(AppPathTest, ExpandStringIsTakenAsItStands) {
-    registry.PutString(RegRoot::CurrentUser, kKey, L"AppFolder", L"%LOCALAPPDATA%\\Q", kRegExpandSz);
-    EXPECT_FALSE(Read());
-    EXPECT_EQ(L"%LOCALAPPDATA%\\Q\\Quillory.exe", Path());
-}
-
-TEST_F(AppPathTest, MultiStringNeedsTwoTerminators) {
-    auto data = Utf16Bytes(L"D:\\Q");
-    data.insert(data.end(), {0, 0});
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegMultiSz, data);
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(L"D:\\Q\\Quillory.exe", Path());
-
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegMultiSz, Utf16Bytes(L"D:\\Q"));
-    EXPECT_FALSE(Read());
-}
-
-TEST_F(AppPathTest, UnterminatedStringIsRefused) {
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegSz, Utf16Bytes(L"D:\\Q", false));
-    EXPECT_FALSE(Read());
-}
-
-TEST_F(AppPathTest, OddSizeIsRefused) {
-    auto data = Utf16Bytes(L"D:\\Q");
-    data.push_back(0);
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegSz, data);
-    EXPECT_FALSE(Read());
-}
-
-TEST_F(AppPathTest, OtherTypesAreRefused) {
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegBinary, Utf16Bytes(L"D:\\Q"));
-    EXPECT_FALSE(Read());
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegDword, {1, 0, 0, 0});
-    EXPECT_FALSE(Read());
-}
-
-TEST_F(AppPathTest, EmptyValueIsRefused) {
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegSz, {});
-    EXPECT_FALSE(Read());
+TEST_F(AppPathTest, ValueFormsThatNameTheFolderAndThoseRefused) {
+    const std::wstring program = L"D:\\Q\\Quillory.exe";
+    const struct {
+        const char* what;
+        uint32_t type;
+        std::vector<uint8_t> data;
+        bool read;
+        std::wstring path;  // what the buffer holds afterwards
+    } cases[] = {
+        {"string", kRegSz, Utf16Bytes(L"D:\\Q"), true, program},
+        {"multi-string, two terminators", kRegMultiSz, Joined(Utf16Bytes(L"D:\\Q"), {0, 0}), true, program},
+        {"embedded terminator ends the folder", kRegSz, Joined(Utf16Bytes(L"D:\\Q"), Utf16Bytes(L"junk")), true,
+         program},
+        // Taken as it stands: no program of that name.
+        {"expand-string", kRegExpandSz, Utf16Bytes(L"%LOCALAPPDATA%\\Q"), false, L"%LOCALAPPDATA%\\Q\\Quillory.exe"},
+        {"multi-string, one terminator", kRegMultiSz, Utf16Bytes(L"D:\\Q"), false, L""},
+        {"unterminated", kRegSz, Utf16Bytes(L"D:\\Q", false), false, L""},
+        {"odd size", kRegSz, Joined(Utf16Bytes(L"D:\\Q"), {0}), false, L""},
+        {"binary", kRegBinary, Utf16Bytes(L"D:\\Q"), false, L""},
+        {"dword", kRegDword, {1, 0, 0, 0}, false, L""},
+        {"empty", kRegSz, {}, false, L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", c.type, c.data);
+        EXPECT_EQ(c.read, Read());
+        EXPECT_EQ(c.path, Path());
+        EXPECT_EQ(0u, registry.OpenHandles());
+    }
 }
 
 TEST_F(AppPathTest, MissingKeyOrValueIsRefused) {
@@ -108,15 +97,6 @@ TEST_F(AppPathTest, FolderOf510CharactersIsTheLongestThatFits) {
 TEST_F(AppPathTest, ProgramFileMustExist) {
     registry.PutString(RegRoot::CurrentUser, kKey, L"AppFolder", L"D:\\Elsewhere");
     EXPECT_FALSE(Read());
-}
-
-TEST_F(AppPathTest, EmbeddedTerminatorEndsTheFolder) {
-    auto data = Utf16Bytes(L"D:\\Q");
-    auto tail = Utf16Bytes(L"junk");
-    data.insert(data.end(), tail.begin(), tail.end());
-    registry.PutRaw(RegRoot::CurrentUser, kKey, L"AppFolder", kRegSz, data);
-    EXPECT_TRUE(Read());
-    EXPECT_EQ(L"D:\\Q\\Quillory.exe", Path());
 }
 
 }  // namespace

@@ -15,6 +15,16 @@
 
 namespace qlry::test {
 
+// The help texts, one wording per command and clipboard content.
+inline const std::wstring kCopyHelp = L"Copy the contents of the selected file to your clipboard.";
+inline const std::wstring kTextOverwriteHelp =
+    L"Paste the text on your clipboard to the selected file, overwrite the file.";
+inline const std::wstring kTextAppendHelp = L"Paste the text on your clipboard to the selected file, append the file.";
+inline const std::wstring kImageOverwriteHelp =
+    L"Paste the image on your clipboard to the selected file, overwrite the file.";
+inline const std::wstring kTextNewHelp = L"Create a new file, and paste the text on your clipboard to the file.";
+inline const std::wstring kImageNewHelp = L"Create a new file, and paste the image on your clipboard to the file.";
+
 class HandlerTest : public ::testing::Test {
 protected:
     static constexpr uint32_t kIdFirst = 100;
@@ -42,6 +52,12 @@ protected:
         shell.directories.insert(path);
         folderId.path = path;
         return handler.Initialize(&folderId, nullptr);
+    }
+
+    // Selects one file and builds its menu, which must hold `count` commands.
+    void MenuForFile(const std::wstring& path, HResult count) {
+        ASSERT_EQ(kSOk, InitFile(path));
+        ASSERT_EQ(count, Query());
     }
 
     // Builds the menu into a host menu that already holds two entries, at

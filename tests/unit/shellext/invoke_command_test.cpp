@@ -17,62 +17,55 @@ protected:
     }
 };
 
-TEST_F(InvokeTest, CopyPassesTheQuotedPath) {
-    ASSERT_EQ(kSOk, InitFile(L"C:\\My Docs\\notes.txt"));
-    ASSERT_EQ(1, Query());
-    EXPECT_EQ(kSOk, handler.InvokeCommand(0));
-    EXPECT_EQ(L"-c \"C:\\My Docs\\notes.txt\"", Started());
+// One chosen entry: the clipboard, the selection, the menu's size, the
+// offset chosen and the parameters Quillory.exe is started with.
+struct StartRow {
+    const char* name;
+    int clipboard;  // 0 nothing, 1 text, 2 image
+    enum { Files, Folder, Background } selection;
+    std::vector<std::wstring> paths;
+    HResult count;
+    uintptr_t offset;
+    std::wstring parameters;
+};
+
+void PrintTo(const StartRow& row, std::ostream* out) { *out << row.name; }
+
+std::vector<StartRow> StartRows() {
+    return {
+        {"CopyPassesTheQuotedPath", 0, StartRow::Files, {L"C:\\My Docs\\notes.txt"}, 1, 0,
+         L"-c \"C:\\My Docs\\notes.txt\""},
+        {"OverwriteOfText", 1, StartRow::Files, {L"C:\\notes.txt"}, 3, 1, L"-p \"C:\\notes.txt\""},
+        {"AppendOfText", 1, StartRow::Files, {L"C:\\notes.txt"}, 3, 2, L"-p \"C:\\notes.txt\" /a"},
+        {"ImagePasteHasNoAppendSwitch", 2, StartRow::Files, {L"C:\\pic.bmp"}, 2, 1, L"-p \"C:\\pic.bmp\""},
+        {"NewFileInAFolder", 1, StartRow::Folder, {L"C:\\Data"}, 1, 0, L"-p \"C:\\Data\" /n"},
+        {"DriveRootBackgroundDoublesTheBackslash", 1, StartRow::Background, {L"C:\\"}, 1, 0,
+         L"-p \"C:\\\\\" /n"},
+        {"MultipleSelectionActsOnTheFirstName", 0, StartRow::Files, {L"C:\\first.txt", L"C:\\second.txt"}, 1, 0,
+         L"-c \"C:\\first.txt\""},
+    };
 }
 
-TEST_F(InvokeTest, OverwriteAndAppendOfText) {
-    PutText();
-    ASSERT_EQ(kSOk, InitFile(L"C:\\notes.txt"));
-    ASSERT_EQ(3, Query());
-    EXPECT_EQ(kSOk, handler.InvokeCommand(1));
-    EXPECT_EQ(L"-p \"C:\\notes.txt\"", Started());
+class StartTest : public InvokeTest, public ::testing::WithParamInterface<StartRow> {};
 
-    ASSERT_EQ(kSOk, InitFile(L"C:\\notes.txt"));
-    ASSERT_EQ(3, Query());
-    shell = FakeShell{};
-    InstallApp();
-    EXPECT_EQ(kSOk, handler.InvokeCommand(2));
-    EXPECT_EQ(L"-p \"C:\\notes.txt\" /a", Started());
+TEST_P(StartTest, ChosenEntryStartsTheProgramWithItsParameters) {
+    const StartRow& row = GetParam();
+    if (row.clipboard == 1) PutText();
+    if (row.clipboard == 2) PutBitmap();
+    const HResult init = row.selection == StartRow::Files    ? InitSelection(row.paths)
+                         : row.selection == StartRow::Folder ? InitFolder(row.paths[0])
+                                                             : InitBackground(row.paths[0]);
+    ASSERT_EQ(kSOk, init);
+    ASSERT_EQ(row.count, Query());
+    EXPECT_EQ(kSOk, handler.InvokeCommand(row.offset));
+    EXPECT_EQ(row.parameters, Started());
 }
 
-TEST_F(InvokeTest, ImagePasteHasNoAppendSwitch) {
-    PutBitmap();
-    ASSERT_EQ(kSOk, InitFile(L"C:\\pic.bmp"));
-    ASSERT_EQ(2, Query());
-    EXPECT_EQ(kSOk, handler.InvokeCommand(1));
-    EXPECT_EQ(L"-p \"C:\\pic.bmp\"", Started());
-}
-
-TEST_F(InvokeTest, NewFileInAFolder) {
-    PutText();
-    ASSERT_EQ(kSOk, InitFolder(L"C:\\Data"));
-    ASSERT_EQ(1, Query());
-    EXPECT_EQ(kSOk, handler.InvokeCommand(0));
-    EXPECT_EQ(L"-p \"C:\\Data\" /n", Started());
-}
-
-TEST_F(InvokeTest, DriveRootBackgroundDoublesTheBackslash) {
-    PutText();
-    ASSERT_EQ(kSOk, InitBackground(L"C:\\"));
-    ASSERT_EQ(1, Query());
-    EXPECT_EQ(kSOk, handler.InvokeCommand(0));
-    EXPECT_EQ(L"-p \"C:\\\\\" /n", Started());
-}
-
-TEST_F(InvokeTest, MultipleSelectionActsOnTheFirstName) {
-    ASSERT_EQ(kSOk, InitSelection({L"C:\\first.txt", L"C:\\second.txt"}));
-    ASSERT_EQ(1, Query());
-    EXPECT_EQ(kSOk, handler.InvokeCommand(0));
-    EXPECT_EQ(L"-c \"C:\\first.txt\"", Started());
-}
+INSTANTIATE_TEST_SUITE_P(AllEntries, StartTest, ::testing::ValuesIn(StartRows()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InvokeTest, PathIsEmptiedAfterwards) {
-    ASSERT_EQ(kSOk, InitFile(L"C:\\a.txt"));
-    ASSERT_EQ(1, Query());
+    ASSERT_NO_FATAL_FAILURE(MenuForFile(L"C:\\a.txt", 1));
     EXPECT_EQ(kSOk, handler.InvokeCommand(0));
     EXPECT_EQ(L"", std::wstring(handler.Path()));
     EXPECT_EQ(kSOk, handler.InvokeCommand(0));
@@ -81,8 +74,7 @@ TEST_F(InvokeTest, PathIsEmptiedAfterwards) {
 }
 
 TEST_F(InvokeTest, VerbStringIsRefusedAndNothingStarts) {
-    ASSERT_EQ(kSOk, InitFile(L"C:\\a.txt"));
-    ASSERT_EQ(1, Query());
+    ASSERT_NO_FATAL_FAILURE(MenuForFile(L"C:\\a.txt", 1));
     static const char verb[] = "open";
     EXPECT_EQ(kEInvalidArg, handler.InvokeCommand(reinterpret_cast<uintptr_t>(verb)));
     EXPECT_EQ(kEInvalidArg, handler.InvokeCommand(0x10000));
@@ -92,8 +84,7 @@ TEST_F(InvokeTest, VerbStringIsRefusedAndNothingStarts) {
 
 TEST_F(InvokeTest, OffsetEqualToTheCountIsRefused) {
     PutBitmap();
-    ASSERT_EQ(kSOk, InitFile(L"C:\\a.png"));
-    ASSERT_EQ(2, Query());
+    ASSERT_NO_FATAL_FAILURE(MenuForFile(L"C:\\a.png", 2));
     EXPECT_EQ(kEInvalidArg, handler.InvokeCommand(2));
     EXPECT_EQ(kEInvalidArg, handler.InvokeCommand(0xFFFF));
     EXPECT_TRUE(shell.Launches().empty());
@@ -101,8 +92,7 @@ TEST_F(InvokeTest, OffsetEqualToTheCountIsRefused) {
 
 TEST_F(InvokeTest, WithoutAppFolderNothingStartsButExplorerHearsSuccess) {
     registry.Clear();
-    ASSERT_EQ(kSOk, InitFile(L"C:\\a.txt"));
-    ASSERT_EQ(1, Query());
+    ASSERT_NO_FATAL_FAILURE(MenuForFile(L"C:\\a.txt", 1));
     EXPECT_EQ(kSOk, handler.InvokeCommand(0));
     EXPECT_TRUE(shell.Launches().empty());
     EXPECT_EQ(L"", std::wstring(handler.Path()));
@@ -110,8 +100,7 @@ TEST_F(InvokeTest, WithoutAppFolderNothingStartsButExplorerHearsSuccess) {
 
 TEST_F(InvokeTest, MissingProgramFileStartsNothing) {
     shell.files.clear();
-    ASSERT_EQ(kSOk, InitFile(L"C:\\a.txt"));
-    ASSERT_EQ(1, Query());
+    ASSERT_NO_FATAL_FAILURE(MenuForFile(L"C:\\a.txt", 1));
     EXPECT_EQ(kSOk, handler.InvokeCommand(0));
     EXPECT_TRUE(shell.Launches().empty());
 }

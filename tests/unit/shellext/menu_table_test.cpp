@@ -1,4 +1,5 @@
-// The six rows of the menu table: which entries, where, with which ids.
+// The six rows of the menu table: which entries, where, with which ids, and
+// the help text of each.
 #include <string>
 #include <vector>
 
@@ -19,25 +20,28 @@ struct MenuRow {
     int clipboard;  // 0 nothing, 1 text, 2 image
     std::vector<ExpectedEntry> entries;
     std::vector<int> kinds;  // per offset
+    std::vector<std::wstring> help;  // per offset
 };
 
 std::vector<MenuRow> MenuRows() {
     return {
-        {"FileNothing", false, 0, {{L"Copy File Contents to Clipboard", 0, {}}}, {CopyContents}},
+        {"FileNothing", false, 0, {{L"Copy File Contents to Clipboard", 0, {}}}, {CopyContents}, {kCopyHelp}},
         {"FileText",
          false,
          1,
          {{L"Paste Clipboard Text to File", -1, {{L"Overwrite", 1}, {L"Append", 2}}},
           {L"Copy File Contents to Clipboard", 0, {}}},
-         {CopyContents, PasteOverwrite, PasteAppend}},
+         {CopyContents, PasteOverwrite, PasteAppend},
+         {kCopyHelp, kTextOverwriteHelp, kTextAppendHelp}},
         {"FileImage",
          false,
          2,
          {{L"Copy File Contents to Clipboard", 0, {}}, {L"Paste Clipboard Image to File", 1, {}}},
-         {CopyContents, PasteOverwrite}},
-        {"DirectoryNothing", true, 0, {}, {}},
-        {"DirectoryText", true, 1, {{L"Paste Clipboard Text as File", 0, {}}}, {PasteAsNewFile}},
-        {"DirectoryImage", true, 2, {{L"Paste Clipboard Image as File", 0, {}}}, {PasteAsNewFile}},
+         {CopyContents, PasteOverwrite},
+         {kCopyHelp, kImageOverwriteHelp}},
+        {"DirectoryNothing", true, 0, {}, {}, {}},
+        {"DirectoryText", true, 1, {{L"Paste Clipboard Text as File", 0, {}}}, {PasteAsNewFile}, {kTextNewHelp}},
+        {"DirectoryImage", true, 2, {{L"Paste Clipboard Image as File", 0, {}}}, {PasteAsNewFile}, {kImageNewHelp}},
     };
 }
 
@@ -54,7 +58,10 @@ TEST_P(MenuTableTest, InsertsTheRowsEntriesBetweenTheHostsOwn) {
     HResult result = Query();
     EXPECT_EQ(static_cast<HResult>(row.kinds.size()), result);
     ASSERT_EQ(row.kinds.size(), handler.CommandCount());
-    for (size_t i = 0; i < row.kinds.size(); ++i) EXPECT_EQ(row.kinds[i], handler.CommandKindAt(i)) << i;
+    for (size_t i = 0; i < row.kinds.size(); ++i) {
+        EXPECT_EQ(row.kinds[i], handler.CommandKindAt(i)) << i;
+        EXPECT_EQ(row.help[i], HelpW(i)) << i;
+    }
 
     const auto& items = menu.Items(hostMenu);
     ASSERT_EQ(2 + row.entries.size(), items.size());

@@ -47,23 +47,34 @@ protected:
     std::vector<RegToken> tokens = ServerTokens(kModule);
 };
 
-TEST_F(RegTablesTest, MachineRegistrationWritesEveryKeyUnderClassesRoot) {
-    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
-    EXPECT_EQ(Expected(L""), registry.Dump(RegRoot::ClassesRoot));
-    EXPECT_TRUE(registry.Dump(RegRoot::CurrentUser).empty());
-    EXPECT_EQ(0u, registry.OpenHandles());
-}
-
-TEST_F(RegTablesTest, PerUserRegistrationWritesEveryKeyUnderUserClasses) {
-    ASSERT_EQ(kSOk, Register(UserClasses(registry)));
-    EXPECT_EQ(Expected(L"Software\\Classes\\"), registry.Dump(RegRoot::CurrentUser));
-    EXPECT_TRUE(registry.Dump(RegRoot::ClassesRoot).empty());
-}
-
-TEST_F(RegTablesTest, RegisteringTwiceLeavesOneSet) {
-    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
-    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
-    EXPECT_EQ(Expected(L""), registry.Dump(RegRoot::ClassesRoot));
+// Registered (once or twice), perhaps unregistered again: the hive the
+// script targets holds exactly the expected keys, the other hive none.
+TEST_F(RegTablesTest, EveryKeyRegisteredAndWhatUnregistrationKeeps) {
+    const struct {
+        const char* what;
+        bool perUser;
+        int registrations;
+        bool unregister;
+    } cases[] = {
+        {"machine-wide", false, 1, false}, {"per user", true, 1, false},
+        {"machine-wide, twice", false, 2, false}, {"machine-wide, then unregistered", false, 1, true},
+        {"per user, then unregistered", true, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRegistry fresh;
+        const RegTarget target = c.perUser ? UserClasses(fresh) : MachineClasses(fresh);
+        for (int i = 0; i < c.registrations; ++i) ASSERT_EQ(kSOk, Register(target));
+        if (c.unregister) {
+            ASSERT_EQ(kSOk, Unregister(target));
+        }
+        const std::wstring prefix = c.perUser ? L"Software\\Classes\\" : L"";
+        const RegRoot written = c.perUser ? RegRoot::CurrentUser : RegRoot::ClassesRoot;
+        const RegRoot other = c.perUser ? RegRoot::ClassesRoot : RegRoot::CurrentUser;
+        EXPECT_EQ(c.unregister ? Kept(prefix) : Expected(prefix), fresh.Dump(written));
+        EXPECT_TRUE(fresh.Dump(other).empty());
+        EXPECT_EQ(0u, fresh.OpenHandles());
+    }
 }
 
 TEST_F(RegTablesTest, ForceRemoveKeysAreRebuiltNotMerged) {
@@ -72,19 +83,6 @@ TEST_F(RegTablesTest, ForceRemoveKeysAreRebuiltNotMerged) {
     registry.PutString(RegRoot::ClassesRoot, L"Folder\\ShellEx\\ContextMenuHandlers\\Varnel.Quillory", L"Old", L"x");
     ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
     EXPECT_EQ(Expected(L""), registry.Dump(RegRoot::ClassesRoot));
-}
-
-TEST_F(RegTablesTest, UnregistrationKeepsOnlyTheNoRemoveKeys) {
-    ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
-    ASSERT_EQ(kSOk, Unregister(MachineClasses(registry)));
-    EXPECT_EQ(Kept(L""), registry.Dump(RegRoot::ClassesRoot));
-    EXPECT_EQ(0u, registry.OpenHandles());
-}
-
-TEST_F(RegTablesTest, PerUserUnregistrationKeepsOnlyTheNoRemoveKeys) {
-    ASSERT_EQ(kSOk, Register(UserClasses(registry)));
-    ASSERT_EQ(kSOk, Unregister(UserClasses(registry)));
-    EXPECT_EQ(Kept(L"Software\\Classes\\"), registry.Dump(RegRoot::CurrentUser));
 }
 
 TEST_F(RegTablesTest, UnregisteringWhatIsNotThereSucceeds) {

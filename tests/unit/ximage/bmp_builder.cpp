@@ -21,7 +21,7 @@ void Set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildDib(const DibSpec& s) {
+std::vector<uint8_t> BuildDib(const DibLayout& s) {
     std::vector<uint8_t> out;
     Put32(out, s.headerSize);
     if (s.headerSize == 12) {
@@ -58,13 +58,13 @@ std::vector<uint8_t> BuildDib(const DibSpec& s) {
     return out;
 }
 
-std::vector<uint8_t> BuildBmp(const DibSpec& spec) {
-    const std::vector<uint8_t> dib = BuildDib(spec);
+std::vector<uint8_t> BuildBmp(const DibLayout& layout) {
+    const std::vector<uint8_t> dib = BuildDib(layout);
     std::vector<uint8_t> out;
     Put16(out, 0x4D42);
     Put32(out, static_cast<uint32_t>(dib.size() + 14));
     Put32(out, 0);
-    Put32(out, static_cast<uint32_t>(14 + dib.size() - spec.bits.size()));
+    Put32(out, static_cast<uint32_t>(14 + dib.size() - layout.bits.size()));
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
 }
@@ -122,6 +122,19 @@ std::vector<uint8_t> Rows24(uint32_t width, uint32_t height, bool topDown) {
     return rows;
 }
 
+std::unique_ptr<CxImage> ExpectedPicture(uint32_t width, uint32_t height, uint8_t keepRedBlue, uint8_t keepGreen) {
+    auto image = std::make_unique<CxImage>(width, height, 24, 0);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            CxRgbQuad c = TestColor(x, y);
+            c.rgbRed &= keepRedBlue;
+            c.rgbGreen &= keepGreen;
+            c.rgbBlue &= keepRedBlue;
+            image->SetPixelColor(x, y, c);
+        }
+    return image;
+}
+
 void FillTestPicture(CxImage& image) {
     const uint32_t colors = image.GetNumColors();
     for (uint32_t i = 0; i < colors; ++i)
@@ -156,5 +169,14 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+
+void TempDirTest::SetUp() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir = std::filesystem::temp_directory_path() /
+          ("qlry_ximage_" + std::string(test->test_suite_name()) + "_" + test->name());
+    std::filesystem::create_directories(dir);
+}
+
+void TempDirTest::TearDown() { std::filesystem::remove_all(dir); }
 
 }  // namespace qlry::test

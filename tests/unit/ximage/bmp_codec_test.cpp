@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "bmp_builder.h"
@@ -14,7 +16,11 @@ namespace {
 
 using qlry::test::BuildBmp;
 using qlry::test::BuildDib;
-using qlry::test::DibSpec;
+using qlry::test::DibLayout;
+using qlry::test::ExpectedPicture;
+using qlry::test::Rows16;
+using qlry::test::Rows24;
+using qlry::test::Rows32;
 using qlry::test::SamePixels;
 using qlry::test::TestColor;
 
@@ -36,20 +42,11 @@ uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
 }
 
-// The expected 24-bit picture, for comparing decoded files against.
-std::unique_ptr<CxImage> Expected24(uint32_t width, uint32_t height, int shift16 = 0) {
-    auto image = std::make_unique<CxImage>(width, height, 24, 1);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            CxRgbQuad c = TestColor(x, y);
-            if (shift16) {  // what survives 5-bit (or 6-bit green) channels
-                c.rgbRed &= 0xF8;
-                c.rgbBlue &= 0xF8;
-                c.rgbGreen &= shift16 == 565 ? 0xFC : 0xF8;
-            }
-            image->SetPixelColor(x, y, c);
-        }
-    return image;
+// The codec with its escape set, run over a copy of `file`.
+bool DecodeWithEscape(CxImageBMP& codec, std::vector<uint8_t> file, int32_t escape) {
+    codec.SetEscape(escape);
+    CxMemStream stream(file.data(), static_cast<int32_t>(file.size()));
+    return codec.Decode(&stream);
 }
 
 TEST(BmpEncode, FileLayoutFor24And1Bits) {
@@ -97,8 +94,8 @@ TEST_P(BmpRoundTrip, EveryDepthAndOddWidths) {
 
 INSTANTIATE_TEST_SUITE_P(Depths, BmpRoundTrip, ::testing::Values(1u, 4u, 8u, 24u));
 
-DibSpec Paletted8(uint32_t headerSize, int32_t height) {
-    DibSpec s;
+DibLayout Paletted8(uint32_t headerSize, int32_t height) {
+    DibLayout s;
     s.headerSize = headerSize;
     s.width = 5;
     s.height = height;
@@ -119,36 +116,28 @@ TEST(BmpDecode, HeaderVariantsGiveTheSameImage) {
     CxImage reference;
     ASSERT_TRUE(DecodeBmp(BuildBmp(Paletted8(40, 3)), reference)) << reference.GetLastError();
     EXPECT_EQ(reference.GetPixelIndex(2, 1), 81);
-    for (uint32_t headerSize : {12u, 16u, 52u, 56u, 64u, 108u, 124u}) {
-        CxImage image;
-        ASSERT_TRUE(DecodeBmp(BuildBmp(Paletted8(headerSize, 3)), image)) << headerSize << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, reference)) << headerSize;
-        EXPECT_EQ(std::memcmp(image.GetPalette(), reference.GetPalette(), 1024), 0) << headerSize;
-    }
-    CxImage topDown;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(Paletted8(40, -3)), topDown));
-    EXPECT_TRUE(SamePixels(topDown, reference));
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> variants;
+    for (uint32_t headerSize : {12u, 16u, 52u, 56u, 64u, 108u, 124u})
+        variants.emplace_back("header " + std::to_string(headerSize), BuildBmp(Paletted8(headerSize, 3)));
+    variants.emplace_back("top-down", BuildBmp(Paletted8(40, -3)));
     // A bare DIB: no file header, the pixels right behind the palette.
-    CxImage bare;
-    ASSERT_TRUE(DecodeBmp(BuildDib(Paletted8(40, 3)), bare));
-    EXPECT_TRUE(SamePixels(bare, reference));
-    CxImage bareCore;
-    ASSERT_TRUE(DecodeBmp(BuildDib(Paletted8(12, 3)), bareCore));
-    EXPECT_TRUE(SamePixels(bareCore, reference));
+    variants.emplace_back("bare", BuildDib(Paletted8(40, 3)));
+    variants.emplace_back("bare, core header", BuildDib(Paletted8(12, 3)));
+    for (const auto& [what, bytes] : variants) {
+        SCOPED_TRACE(what);
+        CxImage image;
+        ASSERT_TRUE(DecodeBmp(bytes, image)) << image.GetLastError();
+        EXPECT_TRUE(SamePixels(image, reference));
+        EXPECT_EQ(std::memcmp(image.GetPalette(), reference.GetPalette(), 1024), 0);
+    }
 }
 
 TEST(BmpDecode, UnknownLongHeaderOnlyWhenPlain) {
     // A header size no version has is believed only for a plain uncompressed layout.
-    DibSpec rgb;
-    rgb.headerSize = 72;
-    rgb.width = 3;
-    rgb.height = 2;
-    rgb.bpp = 24;
-    rgb.sizeImage = 24;
-    rgb.bits = qlry::test::Rows24(3, 2, false);
+    DibLayout rgb{.headerSize = 72, .width = 3, .height = 2, .sizeImage = 24, .bits = Rows24(3, 2, false)};
     CxImage image;
     ASSERT_TRUE(DecodeBmp(BuildBmp(rgb), image)) << image.GetLastError();
-    EXPECT_TRUE(SamePixels(image, *Expected24(3, 2)));
+    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(3, 2)));
     rgb.sizeImage = 25;
     EXPECT_FALSE(DecodeBmp(BuildBmp(rgb), image));
     EXPECT_STREQ(image.GetLastError(), "Error reading BMP info");
@@ -166,55 +155,48 @@ TEST(BmpDecode, UnknownLongHeaderOnlyWhenPlain) {
 TEST(BmpDecode, SixteenBitMasks) {
     const uint32_t w = 7, h = 3;
     for (bool topDown : {false, true}) {
-        DibSpec s;
-        s.width = w;
-        s.height = topDown ? -int32_t{h} : int32_t{h};
-        s.bpp = 16;
-        s.bits = qlry::test::Rows16(w, h, false, topDown);
+        DibLayout s{
+            .width = w, .height = topDown ? -int32_t{h} : int32_t{h}, .bpp = 16, .bits = Rows16(w, h, false, topDown)};
         CxImage image;
         ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << image.GetLastError();
         EXPECT_EQ(image.GetBpp(), 24u);
-        EXPECT_TRUE(SamePixels(image, *Expected24(w, h, 555)));
+        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h, 0xF8, 0xF8)));
 
         s.compression = 3;
         s.masks = {0xF800, 0x07E0, 0x001F};
-        s.bits = qlry::test::Rows16(w, h, true, topDown);
+        s.bits = Rows16(w, h, true, topDown);
         ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, *Expected24(w, h, 565)));
+        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h, 0xF8, 0xFC)));
         for (uint32_t header : {56u, 124u}) {
             s.headerSize = header;
             ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << header;
-            EXPECT_TRUE(SamePixels(image, *Expected24(w, h, 565))) << header;
+            EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h, 0xF8, 0xFC))) << header;
         }
     }
 }
 
 TEST(BmpDecode, ThirtyTwoBitsWithAndWithoutMasks) {
     const uint32_t w = 5, h = 4;
-    DibSpec s;
-    s.width = w;
-    s.height = h;
-    s.bpp = 32;
-    s.bits = qlry::test::Rows32(w, h, false);
+    DibLayout s{.width = w, .height = h, .bpp = 32, .bits = Rows32(w, h, false)};
     CxImage image;
     ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
-    EXPECT_TRUE(SamePixels(image, *Expected24(w, h)));
+    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h)));
     EXPECT_FALSE(image.AlphaIsValid());  // fourth bytes all zero
     // Masks in another order are honoured: R and B swapped in storage.
     s.compression = 3;
     s.masks = {0x0000FF, 0x00FF00, 0xFF0000};
     for (size_t i = 0; i < s.bits.size(); i += 4) std::swap(s.bits[i], s.bits[i + 2]);
     ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
-    EXPECT_TRUE(SamePixels(image, *Expected24(w, h)));
+    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h)));
     // In files the fourth byte of plain 32-bit pixels is unused...
     s.compression = 0;
     s.masks.clear();
-    s.bits = qlry::test::Rows32(w, h, true, 128);
+    s.bits = Rows32(w, h, true, 128);
     s.height = -int32_t{h};
     s.bits[3] = 7;  // top-left pixel of the top-down rows
     ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
     EXPECT_FALSE(image.AlphaIsValid());
-    EXPECT_TRUE(SamePixels(image, *Expected24(w, h)));
+    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h)));
     // ...and alpha when a version 5 header names a mask for it.
     s.headerSize = 124;
     s.compression = 3;
@@ -233,11 +215,7 @@ TEST(BmpDecode, ThirtyTwoBitsWithAndWithoutMasks) {
 
 TEST(BmpDecode, Rle8AndRle4MatchTheirPlainTwins) {
     // 4 x 3, 8 bits: row 0 = 1 1 1 2, row 1 = 0 0 (delta) ..., row 2 = 3 4 5 6 (absolute).
-    DibSpec s;
-    s.width = 4;
-    s.height = 3;
-    s.bpp = 8;
-    s.compression = 1;
+    DibLayout s{.width = 4, .height = 3, .bpp = 8, .compression = 1};
     for (int i = 0; i < 256; ++i) s.palette.push_back(CxRgbQuad{static_cast<uint8_t>(i), 0, 0, 0});
     s.bits = {3, 1, 1, 2, 0, 0,      // row 0, end of line
               0, 2, 1, 0, 2, 9,      // delta right 1, then two 9s on row 1
@@ -251,11 +229,7 @@ TEST(BmpDecode, Rle8AndRle4MatchTheirPlainTwins) {
         for (int x = 0; x < 4; ++x) EXPECT_EQ(image.GetPixelIndex(x, y), expected[y][x]) << x << "," << y;
 
     // RLE4: a run of 5 alternating nibbles starting mid-byte after a delta.
-    DibSpec r4;
-    r4.width = 8;
-    r4.height = 1;
-    r4.bpp = 4;
-    r4.compression = 2;
+    DibLayout r4{.width = 8, .height = 1, .bpp = 4, .compression = 2};
     for (int i = 0; i < 16; ++i) r4.palette.push_back(CxRgbQuad{static_cast<uint8_t>(i), 0, 0, 0});
     r4.bits = {0, 2, 1, 0,          // move to x = 1
                5, 0x12,             // 1 2 1 2 1
@@ -268,11 +242,7 @@ TEST(BmpDecode, Rle8AndRle4MatchTheirPlainTwins) {
 }
 
 TEST(BmpDecode, RleNeverWritesOutsideTheImage) {
-    DibSpec s;
-    s.width = 3;
-    s.height = 2;
-    s.bpp = 8;
-    s.compression = 1;
+    DibLayout s{.width = 3, .height = 2, .bpp = 8, .compression = 1};
     // Runs longer than the row, deltas past the top, an absolute run past the end.
     s.bits = {255, 7, 0, 2, 200, 0, 0, 2, 0, 1, 0, 200};
     for (int i = 0; i < 100; ++i) s.bits.push_back(0xEE);
@@ -286,50 +256,36 @@ TEST(BmpDecode, RleNeverWritesOutsideTheImage) {
 }
 
 TEST(BmpDecode, ErrorTexts) {
-    CxImage image;
-    DibSpec rgb;
-    rgb.width = 2;
-    rgb.height = 2;
-    rgb.bits = qlry::test::Rows24(2, 2, false);
-    rgb.compression = 1;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(rgb), image));
-    EXPECT_STREQ(image.GetLastError(), "unknown compression");
-
-    DibSpec pal = Paletted8(40, 3);
-    pal.compression = 3;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(pal), image));
-    EXPECT_STREQ(image.GetLastError(), "compression type not supported");
-
-    DibSpec deep;
-    deep.width = 2;
-    deep.height = 2;
-    deep.bpp = 32;
-    deep.compression = 1;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(deep), image));
-    EXPECT_STREQ(image.GetLastError(), "unknown compression");
-
-    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H',
-                                      'D',  'R', 0,   0,   0,    16,   0,    0,    0, 16, 8, 2, 0, 0, 0};
-    EXPECT_FALSE(DecodeBmp(png, image));
-    EXPECT_STREQ(image.GetLastError(), "Error reading BMP info");
-    const std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1};
-    EXPECT_FALSE(DecodeBmp(jpeg, image));
-    EXPECT_STREQ(image.GetLastError(), "Error reading BMP info");
-    EXPECT_FALSE(DecodeBmp({'B', 'M', 0, 0}, image));
-    EXPECT_STREQ(image.GetLastError(), "Not a BMP");
-
-    DibSpec huge;
-    huge.width = 3000000;
-    huge.height = 2000000;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(huge), image));
-    EXPECT_STREQ(image.GetLastError(), "Can't allocate memory");
-
+    DibLayout bitfields8 = Paletted8(40, 3);
+    bitfields8.compression = 3;
     auto farOffset = BuildBmp(Paletted8(40, 3));
     farOffset[10] = farOffset[11] = farOffset[12] = 0xF0;
     farOffset[13] = 0xFF;  // bfOffBits beyond any 32-bit position
-    EXPECT_FALSE(DecodeBmp(farOffset, image));
-    EXPECT_STREQ(image.GetLastError(), "Error reading BMP info");
-
+    const struct {
+        const char* what;
+        std::vector<uint8_t> file;
+        const char* error;
+    } cases[] = {
+        {"RLE on 24 bits", BuildBmp({.width = 2, .height = 2, .compression = 1, .bits = Rows24(2, 2, false)}),
+         "unknown compression"},
+        {"bitfields on 8 bits", BuildBmp(bitfields8), "compression type not supported"},
+        {"RLE on 32 bits", BuildBmp({.width = 2, .height = 2, .bpp = 32, .compression = 1}), "unknown compression"},
+        {"a PNG",
+         {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 16, 0, 0, 0, 16, 8, 2,
+          0, 0, 0},
+         "Error reading BMP info"},
+        {"a JPEG", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1},
+         "Error reading BMP info"},
+        {"a cut file header", {'B', 'M', 0, 0}, "Not a BMP"},
+        {"3000000 x 2000000", BuildBmp({.width = 3000000, .height = 2000000}), "Can't allocate memory"},
+        {"offset beyond the file", farOffset, "Error reading BMP info"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CxImage image;
+        EXPECT_FALSE(DecodeBmp(c.file, image));
+        EXPECT_STREQ(image.GetLastError(), c.error);
+    }
     CxImageBMP codec;
     EXPECT_FALSE(codec.Decode(nullptr));
 }
@@ -340,11 +296,8 @@ TEST(BmpDecode, SizesThatCannotBeCreated) {
         int32_t width, height;
     };
     for (const Case c : {Case{0, 2}, Case{2, 0}, Case{-2, 2}, Case{2, INT32_MIN}, Case{70000, -70000}}) {
-        DibSpec s;
-        s.width = c.width;
-        s.height = c.height;
-        s.bits.assign(16, 0);
         CxImage image;
+        const DibLayout s{.width = c.width, .height = c.height, .bits = std::vector<uint8_t>(16, 0)};
         EXPECT_FALSE(DecodeBmp(BuildBmp(s), image)) << c.width << "x" << c.height;
         EXPECT_STREQ(image.GetLastError(), "Can't allocate memory") << c.width << "x" << c.height;
         EXPECT_FALSE(image.IsValid());
@@ -360,11 +313,7 @@ TEST(BmpDecode, FailureLeavesTheCallersImage) {
 }
 
 TEST(BmpDecode, ShortFilesDecodeWithClearedRows) {
-    DibSpec s;
-    s.width = 4;
-    s.height = 4;
-    s.bits = qlry::test::Rows24(4, 4, false);
-    auto file = BuildBmp(s);
+    auto file = BuildBmp({.width = 4, .height = 4, .bits = Rows24(4, 4, false)});
     file.resize(file.size() - 2 * 12);  // the top two rows are missing
     CxImage image;
     ASSERT_TRUE(DecodeBmp(file, image));
@@ -374,44 +323,35 @@ TEST(BmpDecode, ShortFilesDecodeWithClearedRows) {
 
 TEST(BmpDecode, ProbeModeReportsDimensionsOnly) {
     CxImageBMP codec;
-    codec.SetEscape(-1);
-    auto file = BuildBmp(Paletted8(40, -3));
-    CxMemStream stream(file.data(), static_cast<int32_t>(file.size()));
-    ASSERT_TRUE(codec.Decode(&stream));
+    ASSERT_TRUE(DecodeWithEscape(codec, BuildBmp(Paletted8(40, -3)), -1));
     EXPECT_STREQ(codec.GetLastError(), "output dimensions returned");
     EXPECT_EQ(codec.GetWidth(), 5u);
     EXPECT_EQ(codec.GetHeight(), 3u);
     EXPECT_FALSE(codec.IsValid());
     // The dimensions are reported as read, even those no image could have.
     CxImageBMP flat;
-    flat.SetEscape(-1);
-    DibSpec zero = Paletted8(40, 3);
+    DibLayout zero = Paletted8(40, 3);
     zero.width = 0;
-    auto zeroFile = BuildBmp(zero);
-    CxMemStream zeroStream(zeroFile.data(), static_cast<int32_t>(zeroFile.size()));
-    ASSERT_TRUE(flat.Decode(&zeroStream));
+    ASSERT_TRUE(DecodeWithEscape(flat, BuildBmp(zero), -1));
     EXPECT_STREQ(flat.GetLastError(), "output dimensions returned");
     EXPECT_EQ(flat.GetWidth(), 0u);
     EXPECT_EQ(flat.GetHeight(), 3u);
     // Failing before the dimensions are known is a failure, even when probing.
     CxImageBMP broken;
-    broken.SetEscape(-1);
-    uint8_t junk[20] = {'B', 'M'};
-    CxMemStream junkStream(junk, sizeof(junk));
-    EXPECT_FALSE(broken.Decode(&junkStream));
+    std::vector<uint8_t> junk(20, 0);
+    junk[0] = 'B';
+    junk[1] = 'M';
+    EXPECT_FALSE(DecodeWithEscape(broken, junk, -1));
 }
 
 TEST(BmpDecode, CancelledByEscape) {
     CxImageBMP codec;
-    codec.SetEscape(1);
-    auto file = BuildBmp(Paletted8(40, 3));
-    CxMemStream stream(file.data(), static_cast<int32_t>(file.size()));
-    EXPECT_FALSE(codec.Decode(&stream));
+    EXPECT_FALSE(DecodeWithEscape(codec, BuildBmp(Paletted8(40, 3)), 1));
     EXPECT_STREQ(codec.GetLastError(), "Cancelled");
 }
 
 TEST(BmpDecode, ShortColourTableAndOversizedCount) {
-    DibSpec s = Paletted8(40, 3);
+    DibLayout s = Paletted8(40, 3);
     s.palette.resize(3);
     s.clrUsed = 3;
     CxImage image;

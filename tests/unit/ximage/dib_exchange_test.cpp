@@ -12,8 +12,12 @@
 namespace {
 
 using qlry::test::BuildDib;
-using qlry::test::DibSpec;
+using qlry::test::DibLayout;
+using qlry::test::ExpectedPicture;
 using qlry::test::FakeGlobalMemory;
+using qlry::test::Rows16;
+using qlry::test::Rows24;
+using qlry::test::Rows32;
 using qlry::test::SamePixels;
 using qlry::test::TestColor;
 
@@ -42,19 +46,6 @@ protected:
     FakeGlobalMemory memory;
     std::vector<qlry::HGlobal> blocks;
 };
-
-std::unique_ptr<CxImage> Expected24(uint32_t width, uint32_t height, uint8_t keep = 0xFF) {
-    auto image = std::make_unique<CxImage>(width, height, 24, 0);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            CxRgbQuad c = TestColor(x, y);
-            c.rgbRed &= keep;
-            c.rgbGreen &= keep;
-            c.rgbBlue &= keep;
-            image->SetPixelColor(x, y, c);
-        }
-    return image;
-}
 
 TEST_F(DibTest, ExportCopiesTheBlockAndImportRestoresIt) {
     CxImage empty;
@@ -111,35 +102,26 @@ TEST_F(DibTest, ExportAndImportReportPlatformFailures) {
 }
 
 TEST_F(DibTest, SixteenBitBlocks) {
-    DibSpec s;
-    s.width = 5;
-    s.height = 3;
-    s.bpp = 16;
-    s.bits = qlry::test::Rows16(5, 3, false, false);
+    DibLayout s{.width = 5, .height = 3, .bpp = 16, .bits = Rows16(5, 3, false, false)};
     CxImage image;
     ASSERT_TRUE(Import(image, BuildDib(s))) << image.GetLastError();
     EXPECT_EQ(image.GetBpp(), 24u);
-    EXPECT_TRUE(SamePixels(image, *Expected24(5, 3, 0xF8)));
+    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(5, 3, 0xF8, 0xF8)));
 
     // 0x7FFF is white in 5-5-5: 248 each.
-    DibSpec white;
-    white.width = 1;
-    white.height = 1;
-    white.bpp = 16;
-    white.bits = {0xFF, 0x7F, 0, 0};
-    ASSERT_TRUE(Import(image, BuildDib(white)));
+    ASSERT_TRUE(Import(image, BuildDib({.width = 1, .height = 1, .bpp = 16, .bits = {0xFF, 0x7F, 0, 0}})));
     EXPECT_EQ(image.GetPixelColor(0, 0), (CxRgbQuad{248, 248, 248, 0}));
 
     // Only bitfield compression brings masks: any other value keeps 5-5-5.
     for (const uint32_t other : {1u, 2u, 6u}) {
         s.compression = other;
         ASSERT_TRUE(Import(image, BuildDib(s))) << other << ": " << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, *Expected24(5, 3, 0xF8))) << other;
+        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(5, 3, 0xF8, 0xF8))) << other;
     }
 
     s.compression = 3;
     s.masks = {0xF800, 0x07E0, 0x001F};
-    s.bits = qlry::test::Rows16(5, 3, true, true);
+    s.bits = Rows16(5, 3, true, true);
     s.height = -3;
     ASSERT_TRUE(Import(image, BuildDib(s))) << image.GetLastError();
     for (uint32_t y = 0; y < 3; ++y)
@@ -154,26 +136,21 @@ TEST_F(DibTest, ThirtyTwoBitBitfieldsAsWindowsSynthesisesThem) {
     // CF_BITMAP read back as CF_DIB: 40-byte header, BI_BITFIELDS, 12 bytes of
     // masks, 32-bit rows, fourth byte zero.
     for (bool topDown : {false, true}) {
-        DibSpec s;
-        s.width = 70;
-        s.height = topDown ? -9 : 9;
-        s.bpp = 32;
-        s.compression = 3;
-        s.masks = {0xFF0000, 0xFF00, 0xFF};
-        s.bits = qlry::test::Rows32(70, 9, topDown);
+        const DibLayout s{.width = 70,
+                        .height = topDown ? -9 : 9,
+                        .bpp = 32,
+                        .compression = 3,
+                        .masks = {0xFF0000, 0xFF00, 0xFF},
+                        .bits = Rows32(70, 9, topDown)};
         CxImage image;
         ASSERT_TRUE(Import(image, BuildDib(s))) << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, *Expected24(70, 9)));
+        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(70, 9)));
         EXPECT_FALSE(image.AlphaIsValid());
     }
 }
 
 TEST_F(DibTest, ThirtyTwoBitAlphaGoesToTheAlphaPlane) {
-    DibSpec s;
-    s.width = 4;
-    s.height = 2;
-    s.bpp = 32;
-    s.bits = qlry::test::Rows32(4, 2, false, 0);
+    DibLayout s{.width = 4, .height = 2, .bpp = 32, .bits = Rows32(4, 2, false, 0)};
     s.bits[4 * 5 + 3] = 200;  // pixel (1, 1)
     CxImage image;
     ASSERT_TRUE(Import(image, BuildDib(s)));
@@ -195,13 +172,8 @@ TEST_F(DibTest, ThirtyTwoBitAlphaGoesToTheAlphaPlane) {
 }
 
 TEST_F(DibTest, LongHeadersTopDownAndShortColourTables) {
-    DibSpec s;
-    s.width = 6;
-    s.height = 4;
-    s.bpp = 8;
-    s.clrUsed = 3;
-    s.palette = {{10, 20, 30, 0}, {40, 50, 60, 0}, {70, 80, 90, 0}};
-    s.bits.assign(8 * 4, 0);
+    DibLayout s{.width = 6, .height = 4, .bpp = 8, .clrUsed = 3,
+              .palette = {{10, 20, 30, 0}, {40, 50, 60, 0}, {70, 80, 90, 0}}, .bits = std::vector<uint8_t>(8 * 4, 0)};
     for (uint32_t y = 0; y < 4; ++y)
         for (uint32_t x = 0; x < 6; ++x) s.bits[y * 8 + x] = static_cast<uint8_t>((x + y) % 3);
     CxImage reference;
@@ -215,7 +187,7 @@ TEST_F(DibTest, LongHeadersTopDownAndShortColourTables) {
         EXPECT_TRUE(SamePixels(image, reference)) << header;
     }
     // Top-down: the rows reversed in the block give the same picture.
-    DibSpec flipped = s;
+    DibLayout flipped = s;
     flipped.height = -4;
     for (uint32_t y = 0; y < 4; ++y)
         std::memcpy(&flipped.bits[(3 - y) * 8], &s.bits[y * 8], 8);
@@ -223,7 +195,7 @@ TEST_F(DibTest, LongHeadersTopDownAndShortColourTables) {
     ASSERT_TRUE(Import(image, BuildDib(flipped)));
     EXPECT_TRUE(SamePixels(image, reference));
     // 12-byte core header with 3-byte entries.
-    DibSpec core = s;
+    DibLayout core = s;
     core.headerSize = 12;
     core.clrUsed = 0;
     core.palette.resize(256);
@@ -232,43 +204,28 @@ TEST_F(DibTest, LongHeadersTopDownAndShortColourTables) {
 }
 
 TEST_F(DibTest, TwentyFourBitsTopDownAndWithPalette) {
-    DibSpec s;
-    s.width = 7;
-    s.height = -3;
-    s.bits = qlry::test::Rows24(7, 3, true);
     CxImage image;
-    ASSERT_TRUE(Import(image, BuildDib(s)));
-    EXPECT_TRUE(SamePixels(image, *Expected24(7, 3)));
+    ASSERT_TRUE(Import(image, BuildDib({.width = 7, .height = -3, .bits = Rows24(7, 3, true)})));
+    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(7, 3)));
     // A colour table in front of true-colour rows is skipped.
-    s.height = 3;
-    s.bits = qlry::test::Rows24(7, 3, false);
-    s.clrUsed = 2;
-    s.palette = {{1, 1, 1, 0}, {2, 2, 2, 0}};
-    ASSERT_TRUE(Import(image, BuildDib(s)));
-    EXPECT_TRUE(SamePixels(image, *Expected24(7, 3)));
+    const DibLayout withTable{
+        .width = 7, .height = 3, .clrUsed = 2, .palette = {{1, 1, 1, 0}, {2, 2, 2, 0}}, .bits = Rows24(7, 3, false)};
+    ASSERT_TRUE(Import(image, BuildDib(withTable)));
+    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(7, 3)));
 }
 
 TEST_F(DibTest, RunLengthBlocks) {
-    DibSpec s;
-    s.width = 4;
-    s.height = 2;
-    s.bpp = 8;
-    s.compression = 1;
-    s.palette.resize(256);  // a full table: the block's colour count is 0
-    s.bits = {3, 5, 0, 0, 0, 1};
+    // A full table: the block's colour count is 0.
+    const DibLayout s{.width = 4, .height = 2, .bpp = 8, .compression = 1, .palette = std::vector<CxRgbQuad>(256),
+                    .bits = {3, 5, 0, 0, 0, 1}};
     CxImage image;
     ASSERT_TRUE(Import(image, BuildDib(s)));
     EXPECT_EQ(image.GetPixelIndex(0, 0), 5);
     EXPECT_EQ(image.GetPixelIndex(2, 0), 5);
     EXPECT_EQ(image.GetPixelIndex(3, 0), 0);
-    DibSpec r4;
-    r4.width = 4;
-    r4.height = 1;
-    r4.bpp = 4;
-    r4.compression = 2;
-    r4.clrUsed = 4;  // a short table
-    r4.palette.resize(4);
-    r4.bits = {4, 0x3C};
+    // A short table.
+    const DibLayout r4{.width = 4, .height = 1, .bpp = 4, .compression = 2, .clrUsed = 4,
+                     .palette = std::vector<CxRgbQuad>(4), .bits = {4, 0x3C}};
     ASSERT_TRUE(Import(image, BuildDib(r4)));
     EXPECT_EQ(image.GetPixelIndex(0, 0), 3);
     EXPECT_EQ(image.GetPixelIndex(1, 0), 12);
@@ -276,86 +233,52 @@ TEST_F(DibTest, RunLengthBlocks) {
 }
 
 TEST_F(DibTest, RefusedLayouts) {
-    CxImage image;
-    DibSpec s;
-    s.width = 2;
-    s.height = 2;
-    s.bpp = 4;
-    s.compression = 3;
-    s.bits.assign(8, 0);
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    EXPECT_STREQ(image.GetLastError(), "compression type not supported");
-    s.bpp = 32;
-    s.compression = 1;
-    s.bits.assign(16, 0);
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    EXPECT_STREQ(image.GetLastError(), "unknown compression");
-    s.bpp = 24;
-    s.compression = 1;
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    EXPECT_STREQ(image.GetLastError(), "unknown compression");
-    s.bpp = 24;
-    s.compression = 0;
-    s.bits.assign(15, 0);  // one byte short of two 8-byte rows
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    EXPECT_FALSE(image.IsValid());
-    s.bits.assign(16, 0);
-    s.width = 0;
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    EXPECT_STREQ(image.GetLastError(), "CxImage::Create : width and height must be greater than zero");
-    s.width = 2;
-    s.height = 0;
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    EXPECT_STREQ(image.GetLastError(), "CxImage::Create : width and height must be greater than zero");
-    s.height = 2;
-    s.width = -2;  // a huge width once taken as unsigned
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    EXPECT_STREQ(image.GetLastError(), "CXIMAGE_MAX_MEMORY exceeded");
-    s.width = 2;
-    s.bpp = 2;
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    s.bpp = 8;
-    s.clrUsed = 0x40000000;  // a colour table far beyond the block
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    s.clrUsed = 0;
-    s.headerSize = 30;
-    EXPECT_FALSE(Import(image, BuildDib(s)));
-    DibSpec huge;
-    huge.width = 100000;
-    huge.height = 100000;
-    EXPECT_FALSE(Import(image, BuildDib(huge)));
-    EXPECT_STREQ(image.GetLastError(), "CXIMAGE_MAX_MEMORY exceeded");
+    const std::vector<uint8_t> rows(16, 0), half(8, 0);  // two rows of a 2 x 2 image at 24 bits, at 4 bits
+    const char* const noSize = "CxImage::Create : width and height must be greater than zero";
+    const struct {
+        const char* what;
+        DibLayout layout;
+        const char* error;  // nullptr: any text
+    } cases[] = {
+        {"bitfields on 4 bits", {.width = 2, .height = 2, .bpp = 4, .compression = 3, .bits = half},
+         "compression type not supported"},
+        {"RLE on 32 bits", {.width = 2, .height = 2, .bpp = 32, .compression = 1, .bits = rows}, "unknown compression"},
+        {"RLE on 24 bits", {.width = 2, .height = 2, .compression = 1, .bits = rows}, "unknown compression"},
+        {"rows one byte short", {.width = 2, .height = 2, .bits = std::vector<uint8_t>(15, 0)}, nullptr},
+        {"no width", {.width = 0, .height = 2, .bits = rows}, noSize},
+        {"no height", {.width = 2, .height = 0, .bits = rows}, noSize},
+        {"width -2, huge as unsigned", {.width = -2, .height = 2, .bits = rows},
+         "CXIMAGE_MAX_MEMORY exceeded"},
+        {"2 bits", {.width = 2, .height = 2, .bpp = 2, .bits = rows}, nullptr},
+        {"a colour table far beyond the block",
+         {.width = 2, .height = 2, .bpp = 8, .clrUsed = 0x40000000, .bits = rows}, nullptr},
+        {"a 30-byte header", {.headerSize = 30, .width = 2, .height = 2, .bpp = 8, .bits = rows}, nullptr},
+        {"100000 x 100000", {.width = 100000, .height = 100000}, "CXIMAGE_MAX_MEMORY exceeded"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CxImage image;
+        EXPECT_FALSE(Import(image, BuildDib(c.layout)));
+        EXPECT_FALSE(image.IsValid());
+        if (c.error) {
+            EXPECT_STREQ(image.GetLastError(), c.error);
+        }
+    }
 }
 
 TEST_F(DibTest, EveryTruncationFailsOrStaysInside) {
     // Exact-size blocks of every length: ASan reports any read past GlobalSize.
     std::vector<std::vector<uint8_t>> blocksToCut;
-    DibSpec pal;
-    pal.width = 9;
-    pal.height = -5;
-    pal.bpp = 4;
-    pal.clrUsed = 5;
-    pal.palette.resize(5);
-    pal.bits.assign(8 * 5, 0x12);
-    blocksToCut.push_back(BuildDib(pal));
-    DibSpec bf;
-    bf.width = 3;
-    bf.height = 2;
-    bf.bpp = 32;
-    bf.compression = 3;
-    bf.masks = {0xFF0000, 0xFF00, 0xFF};
-    bf.bits = qlry::test::Rows32(3, 2, false, 9);
+    blocksToCut.push_back(BuildDib({.width = 9, .height = -5, .bpp = 4, .clrUsed = 5,
+                                    .palette = std::vector<CxRgbQuad>(5), .bits = std::vector<uint8_t>(8 * 5, 0x12)}));
+    DibLayout bf{.width = 3, .height = 2, .bpp = 32, .compression = 3, .masks = {0xFF0000, 0xFF00, 0xFF},
+               .bits = Rows32(3, 2, false, 9)};
     blocksToCut.push_back(BuildDib(bf));
     bf.headerSize = 124;
     blocksToCut.push_back(BuildDib(bf));
-    DibSpec rle;
-    rle.width = 8;
-    rle.height = 4;
-    rle.bpp = 8;
-    rle.compression = 1;
-    rle.palette.resize(256);
-    rle.bits = {4, 1, 0, 4, 1, 2, 3, 4, 0, 0, 0, 2, 3, 1, 2, 7, 0, 1};
-    blocksToCut.push_back(BuildDib(rle));
+    blocksToCut.push_back(BuildDib({.width = 8, .height = 4, .bpp = 8, .compression = 1,
+                                    .palette = std::vector<CxRgbQuad>(256),
+                                    .bits = {4, 1, 0, 4, 1, 2, 3, 4, 0, 0, 0, 2, 3, 1, 2, 7, 0, 1}}));
     for (const auto& full : blocksToCut) {
         for (size_t length = 0; length <= full.size(); ++length) {
             CxImage image;

@@ -220,14 +220,8 @@ TEST(Dispatch, BmpIsFirstInTheLibrarysTable) {
     EXPECT_EQ(table[0].firstFormat, CXIMAGE_FORMAT_BMP);
 }
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public qlry::test::TempDirTest {
 protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("qlry_files_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
     std::wstring Path(const char* name) const { return (dir / name).wstring(); }
     void WriteText(const char* name, const std::string& text) const {
         std::ofstream(dir / name, std::ios::binary) << text;
@@ -236,7 +230,6 @@ protected:
         const auto bytes = qlry::test::ReadFileBytes((dir / name).string());
         return std::string(bytes.begin(), bytes.end());
     }
-    std::filesystem::path dir;
 };
 
 TEST_F(FilesTest, SaveThenLoadByDetection) {

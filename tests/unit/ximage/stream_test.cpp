@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bmp_builder.h"
 #include "ximage/cx_file_stream.h"
 #include "ximage/cx_mem_stream.h"
 
@@ -109,16 +110,7 @@ TEST(MemStream, WritesRefusedWithoutBufferOrData) {
     EXPECT_EQ(stream.Size(), -1);
 }
 
-class FileStreamTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("qlry_stream_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::filesystem::path dir;
-};
+using FileStreamTest = qlry::test::TempDirTest;
 
 TEST_F(FileStreamTest, SizeKeepsThePosition) {
     const std::filesystem::path path = dir / "data.bin";

@@ -18,31 +18,33 @@ void FillAlpha(CxImage& image) {
 
 class TransformAllDepths : public ::testing::TestWithParam<uint32_t> {};
 
-TEST_P(TransformAllDepths, FlipMovesRowsAndAlpha) {
-    CxImage image(7, 5, GetParam(), 1);
-    FillTestPicture(image);
-    FillAlpha(image);
-    CxImage original(image, true, true, true);
-    ASSERT_TRUE(image.Flip());
-    for (uint32_t y = 0; y < 5; ++y)
-        for (uint32_t x = 0; x < 7; ++x) {
-            ASSERT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(x, 4 - y)) << x << "," << y;
-        }
-    ASSERT_TRUE(image.Flip());
-    EXPECT_TRUE(SamePixels(image, original));
-}
-
-TEST_P(TransformAllDepths, MirrorReversesRowsAndAlpha) {
-    CxImage image(9, 3, GetParam(), 1);
-    FillTestPicture(image);
-    FillAlpha(image);
-    CxImage original(image, true, true, true);
-    ASSERT_TRUE(image.Mirror());
-    for (uint32_t y = 0; y < 3; ++y)
-        for (uint32_t x = 0; x < 9; ++x)
-            ASSERT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(8 - x, y)) << x << "," << y;
-    ASSERT_TRUE(image.Mirror());
-    EXPECT_TRUE(SamePixels(image, original));
+// Flip reverses the order of the rows, Mirror the pixels within each row;
+// either one twice gives the original back.
+TEST_P(TransformAllDepths, FlipAndMirrorMoveEveryPixelAndAlpha) {
+    struct Case {
+        const char* name;
+        uint32_t width, height;
+        bool flip;  // else mirror
+    };
+    // A wrong pixel ends its own case only (the first one found is enough).
+    const auto check = [](const Case& c) {
+        CxImage image(c.width, c.height, GetParam(), 1);
+        FillTestPicture(image);
+        FillAlpha(image);
+        CxImage original(image, true, true, true);
+        ASSERT_TRUE(c.flip ? image.Flip() : image.Mirror());
+        for (uint32_t y = 0; y < c.height; ++y)
+            for (uint32_t x = 0; x < c.width; ++x) {
+                const uint32_t fromX = c.flip ? x : c.width - 1 - x, fromY = c.flip ? c.height - 1 - y : y;
+                ASSERT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(fromX, fromY)) << x << "," << y;
+            }
+        ASSERT_TRUE(c.flip ? image.Flip() : image.Mirror());
+        EXPECT_TRUE(SamePixels(image, original));
+    };
+    for (const Case c : {Case{"Flip", 7, 5, true}, Case{"Mirror", 9, 3, false}}) {
+        SCOPED_TRACE(c.name);
+        check(c);
+    }
 }
 
 TEST_P(TransformAllDepths, RotationsMapPixelsAndUndoEachOther) {

@@ -89,26 +89,6 @@ TEST(ShellAdapter, FolderIdsToPaths) {
     ::CoTaskMemFree(computer);
 }
 
-// A data object that offers nothing.
-class EmptyDataObject : public IDataObject {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject) ? this : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-};
-
 // Captures the data object a selection hands to Initialize.
 class CapturingInit : public IShellExtInit {
 public:
@@ -144,7 +124,7 @@ TEST(ShellAdapter, DropListOfARealSelection) {
     list.reset();
     init.data->Release();
 
-    EmptyDataObject empty;
+    StubDataObject empty;  // offers no CF_HDROP
     EXPECT_FALSE(SystemShell().GetDropList(&empty));
     EXPECT_FALSE(SystemShell().GetDropList(nullptr));
 }

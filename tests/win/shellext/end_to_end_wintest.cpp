@@ -34,13 +34,19 @@ protected:
     // The recorded command line, then the arguments.
     std::vector<std::string> Recorded() { return Lines(WaitForFile(Launch())); }
 
+    // A file of the work folder, written with `content`.
+    static std::wstring WorkFile(const std::wstring& name, const std::string& content) {
+        const std::wstring path = work + L"\\" + name;
+        WriteFileBytes(path, content);
+        return path;
+    }
+
     static inline std::wstring recorderFolder, work;
 };
 
 TEST_F(EndToEndTest, ImagePasteStartsTheProgramWithoutAppend) {
     AppFolderScope app(recorderFolder);
-    std::wstring file = work + L"\\picture.bmp";
-    WriteFileBytes(file, "BM");
+    const std::wstring file = WorkFile(L"picture.bmp", "BM");
     ASSERT_TRUE(PutClipboard(nullptr, 8, 8, RGB(200, 0, 0)));
     ProcessResult host = Host(L"--invoke \"Paste Clipboard Image to File\" \"" + file + L"\"");
     ASSERT_EQ(0, host.exitCode) << host.output;
@@ -67,9 +73,7 @@ TEST_F(EndToEndTest, DriveRootBackgroundPassesTheRootItself) {
 
 TEST_F(EndToEndTest, MultipleSelectionCopiesTheFirstItem) {
     AppFolderScope app(recorderFolder);
-    std::wstring first = work + L"\\first.txt", second = work + L"\\second.txt";
-    WriteFileBytes(first, "1");
-    WriteFileBytes(second, "2");
+    const std::wstring first = WorkFile(L"first.txt", "1"), second = WorkFile(L"second.txt", "2");
     ASSERT_TRUE(EmptyTheClipboard());
     ProcessResult host = Host(L"--invoke \"Copy File Contents to Clipboard\" \"" + first + L"\" \"" + second + L"\"");
     ASSERT_EQ(0, host.exitCode) << host.output;
@@ -89,8 +93,7 @@ TEST_F(EndToEndTest, EmptyClipboardOnABackgroundGivesNoEntries) {
 
 TEST_F(EndToEndTest, VerbStringStartsNothing) {
     AppFolderScope app(recorderFolder);
-    std::wstring file = work + L"\\verb.txt";
-    WriteFileBytes(file, "x");
+    const std::wstring file = WorkFile(L"verb.txt", "x");
     ProcessResult host = Host(L"--verb open \"" + file + L"\"");
     EXPECT_NE(std::string::npos, host.output.find("verb \"open\": 0x80070057")) << host.output;
     EXPECT_EQ("", WaitForFile(Launch(), 1000));
@@ -98,8 +101,7 @@ TEST_F(EndToEndTest, VerbStringStartsNothing) {
 
 TEST_F(EndToEndTest, PerUserRegistrationIsFoundByItsPath) {
     ASSERT_EQ(0, Regsvr32(L"/n /i:user"));
-    std::wstring file = work + L"\\peruser.txt";
-    WriteFileBytes(file, "x");
+    const std::wstring file = WorkFile(L"peruser.txt", "x");
     ASSERT_TRUE(EmptyTheClipboard());
     ProcessResult host = Host(L"--per-user \"" + file + L"\"");
     Regsvr32(L"/u /n /i:user");
@@ -111,8 +113,7 @@ TEST_F(EndToEndTest, PerUserRegistrationIsFoundByItsPath) {
 TEST_F(EndToEndTest, AppendThroughTheRealProgram) {
     if (!FileExists(BinFile(L"Quillory.exe"))) GTEST_SKIP() << "Quillory.exe is not built beside the tests";
     AppFolderScope app(BinFolder());
-    std::wstring file = work + L"\\append.txt";
-    WriteFileBytes(file, "hello");
+    const std::wstring file = WorkFile(L"append.txt", "hello");
     std::wstring text = L"world";
     ASSERT_TRUE(PutClipboard(&text, 0, 0, 0));
     ProcessResult host = Host(L"--invoke Append \"" + file + L"\"");

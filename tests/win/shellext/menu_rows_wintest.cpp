@@ -113,62 +113,61 @@ protected:
     const Entry properties{L"Properties", 2, {}};
 };
 
-TEST_F(MenuRowsTest, FileWithNothingUsable) {
-    Clipboard(0);
-    ASSERT_EQ(S_OK, InitItems({file}));
-    EXPECT_EQ((std::vector<Entry>{open, {L"Copy File Contents to Clipboard", kFirst, {}}, properties}), Build(1));
-    EXPECT_EQ(L"Copy the contents of the selected file to your clipboard.", Help(0));
+// One row of the menu table: the clipboard, what is selected, the entries
+// between the host's own two, and the help text of each offset.
+struct MenuRow {
+    const char* name;
+    int clipboard;  // 0 nothing, 1 text, 2 image
+    enum { File, Folder, DriveRootBackground } target;
+    std::vector<Entry> entries;
+    std::vector<std::wstring> help;
+};
+
+void PrintTo(const MenuRow& row, std::ostream* out) { *out << row.name; }
+
+const std::wstring kCopyHelp = L"Copy the contents of the selected file to your clipboard.";
+const std::wstring kTextNewHelp = L"Create a new file, and paste the text on your clipboard to the file.";
+
+std::vector<MenuRow> MenuRows() {
+    const Entry copy{L"Copy File Contents to Clipboard", kFirst, {}};
+    const Entry textNew{L"Paste Clipboard Text as File", kFirst, {}};
+    return {
+        {"FileWithNothingUsable", 0, MenuRow::File, {copy}, {kCopyHelp}},
+        {"FileWithText", 1, MenuRow::File,
+         {{L"Paste Clipboard Text to File", 0, {{L"Overwrite", kFirst + 1, {}}, {L"Append", kFirst + 2, {}}}}, copy},
+         {kCopyHelp, L"Paste the text on your clipboard to the selected file, overwrite the file.",
+          L"Paste the text on your clipboard to the selected file, append the file."}},
+        {"FileWithImage", 2, MenuRow::File, {copy, {L"Paste Clipboard Image to File", kFirst + 1, {}}},
+         {kCopyHelp, L"Paste the image on your clipboard to the selected file, overwrite the file."}},
+        {"DirectoryWithNothingUsable", 0, MenuRow::Folder, {}, {}},
+        {"DirectoryWithText", 1, MenuRow::Folder, {textNew}, {kTextNewHelp}},
+        {"DirectoryWithImage", 2, MenuRow::Folder, {{L"Paste Clipboard Image as File", kFirst, {}}},
+         {L"Create a new file, and paste the image on your clipboard to the file."}},
+        {"DriveRootBackgroundWithText", 1, MenuRow::DriveRootBackground, {textNew}, {kTextNewHelp}},
+    };
 }
 
-TEST_F(MenuRowsTest, FileWithText) {
-    Clipboard(1);
-    ASSERT_EQ(S_OK, InitItems({file}));
-    Entry popup{L"Paste Clipboard Text to File", 0, {{L"Overwrite", kFirst + 1, {}}, {L"Append", kFirst + 2, {}}}};
-    EXPECT_EQ((std::vector<Entry>{open, popup, {L"Copy File Contents to Clipboard", kFirst, {}}, properties}),
-              Build(3));
-    EXPECT_EQ(L"Paste the text on your clipboard to the selected file, append the file.", Help(2));
+class MenuRowTable : public MenuRowsTest, public ::testing::WithParamInterface<MenuRow> {};
+
+TEST_P(MenuRowTable, EntriesBetweenTheHostsOwnAndTheirHelp) {
+    const MenuRow& row = GetParam();
+    Clipboard(row.clipboard);
+    ASSERT_EQ(S_OK, row.target == MenuRow::File     ? InitItems({file})
+                    : row.target == MenuRow::Folder ? InitItems({folder})
+                                                    : InitBackground(L"C:\\"));
+    std::vector<Entry> expected{open};
+    expected.insert(expected.end(), row.entries.begin(), row.entries.end());
+    expected.push_back(properties);
+    EXPECT_EQ(expected, Build(static_cast<HRESULT>(row.help.size())));
+    for (UINT offset = 0; offset < row.help.size(); ++offset) EXPECT_EQ(row.help[offset], Help(offset)) << offset;
 }
 
-TEST_F(MenuRowsTest, FileWithImage) {
-    Clipboard(2);
-    ASSERT_EQ(S_OK, InitItems({file}));
-    EXPECT_EQ((std::vector<Entry>{open,
-                                  {L"Copy File Contents to Clipboard", kFirst, {}},
-                                  {L"Paste Clipboard Image to File", kFirst + 1, {}},
-                                  properties}),
-              Build(2));
-    EXPECT_EQ(L"Paste the image on your clipboard to the selected file, overwrite the file.", Help(1));
-}
-
-TEST_F(MenuRowsTest, DirectoryWithNothingUsable) {
-    Clipboard(0);
-    ASSERT_EQ(S_OK, InitItems({folder}));
-    EXPECT_EQ((std::vector<Entry>{open, properties}), Build(0));
-}
-
-TEST_F(MenuRowsTest, DirectoryWithText) {
-    Clipboard(1);
-    ASSERT_EQ(S_OK, InitItems({folder}));
-    EXPECT_EQ((std::vector<Entry>{open, {L"Paste Clipboard Text as File", kFirst, {}}, properties}), Build(1));
-    EXPECT_EQ(L"Create a new file, and paste the text on your clipboard to the file.", Help(0));
-}
-
-TEST_F(MenuRowsTest, DirectoryWithImage) {
-    Clipboard(2);
-    ASSERT_EQ(S_OK, InitItems({folder}));
-    EXPECT_EQ((std::vector<Entry>{open, {L"Paste Clipboard Image as File", kFirst, {}}, properties}), Build(1));
-    EXPECT_EQ(L"Create a new file, and paste the image on your clipboard to the file.", Help(0));
-}
+INSTANTIATE_TEST_SUITE_P(AllRows, MenuRowTable, ::testing::ValuesIn(MenuRows()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MenuRowsTest, BackgroundWithNothingUsableIsRefused) {
     Clipboard(0);
     EXPECT_EQ(E_INVALIDARG, InitBackground(folder));
-}
-
-TEST_F(MenuRowsTest, DriveRootBackgroundWithText) {
-    Clipboard(1);
-    ASSERT_EQ(S_OK, InitBackground(L"C:\\"));
-    EXPECT_EQ((std::vector<Entry>{open, {L"Paste Clipboard Text as File", kFirst, {}}, properties}), Build(1));
 }
 
 TEST_F(MenuRowsTest, DefaultOnlyAddsNothing) {
@@ -182,7 +181,7 @@ TEST_F(MenuRowsTest, AnsiHelpCutAtCchMax) {
     Clipboard(0);
     ASSERT_EQ(S_OK, InitItems({file}));
     Build(1);
-    EXPECT_EQ(L"Copy the contents of the selected file to your clipboard.", Help(0, GCS_HELPTEXTA));
+    EXPECT_EQ(kCopyHelp, Help(0, GCS_HELPTEXTA));
     EXPECT_EQ(L"Copy", Help(0, GCS_HELPTEXTA, 5));
     EXPECT_EQ(L"Copy", Help(0, GCS_HELPTEXTW, 5));
     EXPECT_EQ(L"<failed>", Help(1));

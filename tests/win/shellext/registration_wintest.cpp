@@ -39,11 +39,34 @@ std::vector<std::wstring> OwnedExpected(const std::wstring& prefix) {
     return lines;
 }
 
+// Both registrations undone, whichever there is.
+void UnregisterBoth() {
+    Regsvr32(L"/u");
+    Regsvr32(L"/u /n /i:user");
+}
+
 class RegistrationTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        Regsvr32(L"/u");
-        Regsvr32(L"/u /n /i:user");
+    void TearDown() override { UnregisterBoth(); }
+
+    // regsvr32 with each of `commands`; then the owned keys are where `owner`
+    // says (Machine, User or nowhere), and the shared keys of the hive the
+    // first command wrote to are kept.
+    enum Owner { Nowhere, Machine, User };
+    void ExpectAfter(const std::vector<std::wstring>& commands, bool perUser, Owner owner) {
+        for (const auto& command : commands) ASSERT_EQ(0, Regsvr32(command)) << Utf8(command);
+        EXPECT_EQ(owner == Machine ? OwnedExpected(L"") : kNothing, OwnedNow(HKEY_CLASSES_ROOT, L""));
+        EXPECT_EQ(owner == User ? OwnedExpected(kUserClasses) : kNothing, OwnedNow(HKEY_CURRENT_USER, kUserClasses));
+        const HKEY hive = perUser ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+        for (const auto& kept : test::KeptAfterUnregistration(perUser ? kUserClasses : L""))
+            EXPECT_TRUE(KeyExists(hive, kept)) << Utf8(kept);
+        if (owner == Machine) {  // the type library and the merged proxy/stub
+            EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, typeLibKey + L"\\1.0"));
+            EXPECT_EQ(kIidIMyContextMenu, ReadString(HKEY_CLASSES_ROOT, interfaceKey + L"\\ProxyStubClsid32", L""));
+        } else if (!perUser) {
+            EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, typeLibKey));
+            EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, interfaceKey));
+        }
     }
 
     const std::wstring interfaceKey = std::wstring(L"Interface\\") + kIidIMyContextMenu;
@@ -51,25 +74,27 @@ protected:
     const std::wstring classKey = std::wstring(L"CLSID\\") + kClsidMyContextMenu;
 };
 
-TEST_F(RegistrationTest, MachineWideWritesEveryKeyUnderClassesRoot) {
-    ASSERT_EQ(0, Regsvr32(L""));
-    EXPECT_EQ(OwnedExpected(L""), OwnedNow(HKEY_CLASSES_ROOT, L""));
-    for (const auto& kept : test::KeptAfterUnregistration(L""))
-        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kept)) << Utf8(kept);
-    EXPECT_EQ(kNothing, OwnedNow(HKEY_CURRENT_USER, kUserClasses));
-    // The type library and the merged proxy/stub.
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, typeLibKey + L"\\1.0"));
-    EXPECT_EQ(kIidIMyContextMenu, ReadString(HKEY_CLASSES_ROOT, interfaceKey + L"\\ProxyStubClsid32", L""));
-}
-
-TEST_F(RegistrationTest, MachineWideUnregistrationRemovesItsOwnAndKeepsTheShared) {
-    ASSERT_EQ(0, Regsvr32(L""));
-    ASSERT_EQ(0, Regsvr32(L"/u"));
-    EXPECT_EQ(kNothing, OwnedNow(HKEY_CLASSES_ROOT, L""));
-    for (const auto& kept : test::KeptAfterUnregistration(L""))
-        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kept)) << Utf8(kept);
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, typeLibKey));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, interfaceKey));
+TEST_F(RegistrationTest, CommandLinesDecideWhereTheKeysGoAndWhatStays) {
+    const struct {
+        std::vector<std::wstring> commands;
+        bool perUser;
+        Owner owner;
+    } cases[] = {
+        {{L""}, false, Machine},
+        {{L"", L"/u"}, false, Nowhere},
+        {{L"/n /i:user"}, true, User},
+        {{L"/n /i:user", L"/u /n /i:user"}, true, Nowhere},
+        {{L"/n /i:USER"}, true, User},           // the word in any case
+        {{L"/n /i:users"}, false, Machine},      // a longer word is not it
+        {{L"", L"/u /n /i:other"}, false, Nowhere},  // DllInstall(FALSE) unregisters
+    };
+    for (const auto& c : cases) {
+        std::wstring trace;
+        for (const auto& command : c.commands) trace += L"[" + command + L"] ";
+        SCOPED_TRACE(Utf8(trace));
+        ExpectAfter(c.commands, c.perUser, c.owner);
+        UnregisterBoth();
+    }
 }
 
 TEST_F(RegistrationTest, RegisteringTwiceLeavesOneSet) {
@@ -88,38 +113,6 @@ TEST_F(RegistrationTest, KeyThatOtherSoftwareAddedToStays) {
     EXPECT_EQ(L"<none>", ReadString(HKEY_CLASSES_ROOT, classKey, L"")) << "its own value goes";
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, classKey + L"\\InprocServer32"));
     ::RegDeleteTreeW(HKEY_CLASSES_ROOT, classKey.c_str());
-}
-
-TEST_F(RegistrationTest, PerUserWritesEveryKeyUnderUserClassesOnly) {
-    ASSERT_EQ(0, Regsvr32(L"/n /i:user"));
-    EXPECT_EQ(OwnedExpected(kUserClasses), OwnedNow(HKEY_CURRENT_USER, kUserClasses));
-    EXPECT_EQ(kNothing, OwnedNow(HKEY_CLASSES_ROOT, L""));
-}
-
-TEST_F(RegistrationTest, PerUserUnregistrationRemovesItsOwnAndKeepsTheShared) {
-    ASSERT_EQ(0, Regsvr32(L"/n /i:user"));
-    ASSERT_EQ(0, Regsvr32(L"/u /n /i:user"));
-    EXPECT_EQ(kNothing, OwnedNow(HKEY_CURRENT_USER, kUserClasses));
-    for (const auto& kept : test::KeptAfterUnregistration(kUserClasses))
-        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kept)) << Utf8(kept);
-}
-
-TEST_F(RegistrationTest, UpperCaseUserIsPerUser) {
-    ASSERT_EQ(0, Regsvr32(L"/n /i:USER"));
-    EXPECT_EQ(OwnedExpected(kUserClasses), OwnedNow(HKEY_CURRENT_USER, kUserClasses));
-    EXPECT_EQ(kNothing, OwnedNow(HKEY_CLASSES_ROOT, L""));
-}
-
-TEST_F(RegistrationTest, LongerCommandLineKeepsMachineMode) {
-    ASSERT_EQ(0, Regsvr32(L"/n /i:users"));
-    EXPECT_EQ(OwnedExpected(L""), OwnedNow(HKEY_CLASSES_ROOT, L""));
-    EXPECT_EQ(kNothing, OwnedNow(HKEY_CURRENT_USER, kUserClasses));
-}
-
-TEST_F(RegistrationTest, InstallFalseUnregisters) {
-    ASSERT_EQ(0, Regsvr32(L""));
-    ASSERT_EQ(0, Regsvr32(L"/u /n /i:other"));
-    EXPECT_EQ(kNothing, OwnedNow(HKEY_CLASSES_ROOT, L""));
 }
 
 }  // namespace

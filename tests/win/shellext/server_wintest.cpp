@@ -41,6 +41,13 @@ protected:
         EXPECT_EQ(S_OK, getClassObject(CLSID_MyContextMenu, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
         return factory;
     }
+    // A new object through a factory that is released again at once.
+    HRESULT Create(REFIID iid, void** out) {
+        IClassFactory* factory = Factory();
+        const HRESULT result = factory->CreateInstance(nullptr, iid, out);
+        factory->Release();
+        return result;
+    }
 
     static inline HMODULE module = nullptr;
     static inline GetClassObjectFn getClassObject = nullptr;
@@ -88,10 +95,8 @@ TEST_F(ServerTest, LockServerKeepsTheServerLoaded) {
 }
 
 TEST_F(ServerTest, LiveObjectKeepsTheServerLoaded) {
-    IClassFactory* factory = Factory();
     IContextMenu* menu = nullptr;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IContextMenu, reinterpret_cast<void**>(&menu)));
-    factory->Release();
+    ASSERT_EQ(S_OK, Create(IID_IContextMenu, reinterpret_cast<void**>(&menu)));
     EXPECT_EQ(S_FALSE, canUnloadNow());
     menu->Release();
     EXPECT_EQ(S_OK, canUnloadNow());
@@ -150,10 +155,8 @@ TEST_F(ServerTest, AggregatedObjectDelegatesToItsOuter) {
 }
 
 TEST_F(ServerTest, QueryInterfaceAnswersTheFourInterfacesWithOneIdentity) {
-    IClassFactory* factory = Factory();
     IUnknown* object = nullptr;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)));
-    factory->Release();
+    ASSERT_EQ(S_OK, Create(IID_IUnknown, reinterpret_cast<void**>(&object)));
     const IID* iids[] = {&IID_IMyContextMenu, &IID_IDispatch, &IID_IShellExtInit, &IID_IContextMenu};
     for (const IID* iid : iids) {
         IUnknown* itf = nullptr;
@@ -172,10 +175,8 @@ TEST_F(ServerTest, QueryInterfaceAnswersTheFourInterfacesWithOneIdentity) {
 }
 
 TEST_F(ServerTest, DispatchComesFromTheTypeLibrary) {
-    IClassFactory* factory = Factory();
     IDispatch* dispatch = nullptr;
-    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
-    factory->Release();
+    ASSERT_EQ(S_OK, Create(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
     UINT count = 0;
     EXPECT_EQ(S_OK, dispatch->GetTypeInfoCount(&count));
     EXPECT_EQ(1u, count);

@@ -3,6 +3,7 @@
 // stand-in host, the installer), reading the real registry back in the form
 // of the expected lists, and pointing AppFolder elsewhere for a test.
 #include <windows.h>
+#include <objidl.h>
 
 #include <string>
 #include <vector>
@@ -34,6 +35,27 @@ bool WaitUntilGone(const std::wstring& path, DWORD timeoutMs = 15000);
 
 std::string Utf8(const std::wstring& text);
 std::vector<std::string> Lines(const std::string& text);
+
+// A data object that offers nothing; tests override what theirs offer. It
+// lives on the stack: the reference count is not kept.
+class StubDataObject : public IDataObject {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject) ? this : nullptr;
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    STDMETHODIMP QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
+    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+};
 
 // Sets HKCU\Software\Varnel\Quillory\AppFolder for one scope.
 class AppFolderScope {

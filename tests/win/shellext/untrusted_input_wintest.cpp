@@ -35,7 +35,11 @@ class RawAppFolder {
 public:
     RawAppFolder() : m_scope(L"placeholder") {}
     void Set(DWORD type, const std::vector<BYTE>& data) {
-        ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, kInstall, L"AppFolder", type, data.data(),
+        // Written from a buffer with more behind the data, none of it zero: a
+        // string whose next character is 0 gets that terminator added.
+        std::vector<BYTE> padded(data);
+        padded.insert(padded.end(), 4, 'x');
+        ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_CURRENT_USER, kInstall, L"AppFolder", type, padded.data(),
                                                    static_cast<DWORD>(data.size())));
     }
 
@@ -101,15 +105,9 @@ TEST_F(AppFolderReadTest, ReadIsLimitedTo1023Bytes) {
 }
 
 // A data object offering one CF_HDROP block, as the test builds it.
-class HdropDataObject : public IDataObject {
+class HdropDataObject : public StubDataObject {
 public:
     explicit HdropDataObject(const std::vector<BYTE>& block) : m_block(block) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject) ? this : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
         if (format->cfFormat != CF_HDROP || !(format->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
         HGLOBAL global = ::GlobalAlloc(GMEM_MOVEABLE, m_block.size());
@@ -124,16 +122,9 @@ public:
         medium->pUnkForRelease = nullptr;
         return S_OK;
     }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
     STDMETHODIMP QueryGetData(FORMATETC* format) override {
         return format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
     }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
 
 private:
     std::vector<BYTE> m_block;
