@@ -93,6 +93,38 @@ TEST_F(ImageEndToEnd, BitmapFromAnotherProgramPastesIntoABmpFile) {
     ExpectPattern(written);
 }
 
+TEST_F(ImageEndToEnd, PasteWritesTheFormatTheExtensionNames) {
+    ASSERT_TRUE(PutPatternAsBitmap());
+    ASSERT_EQ(RunQuillory(L"-p " + Quoted(Path(L"x.png"))), 0);
+    ASSERT_EQ(RunQuillory(L"-p " + Quoted(Path(L"x.jpg"))), 0);
+    EXPECT_EQ(ReadFileBytes(Path(L"x.png")).substr(0, 4), "\x89PNG");
+    EXPECT_EQ(ReadFileBytes(Path(L"x.jpg")).substr(0, 3), "\xFF\xD8\xFF");
+
+    CxImage png;
+    ASSERT_TRUE(png.Load(Path(L"x.png"), CXIMAGE_FORMAT_UNKNOWN)) << png.GetLastError();
+    ExpectPattern(png);  // lossless
+    CxImage jpeg;
+    ASSERT_TRUE(jpeg.Load(Path(L"x.jpg"), CXIMAGE_FORMAT_UNKNOWN)) << jpeg.GetLastError();
+    EXPECT_EQ(jpeg.GetWidth(), static_cast<uint32_t>(kWidth));
+    EXPECT_EQ(jpeg.GetHeight(), static_cast<uint32_t>(kHeight));
+}
+
+TEST_F(ImageEndToEnd, CopyDecodesByContentNotByName) {
+    ASSERT_TRUE(PutPatternAsBitmap());
+    ASSERT_EQ(RunQuillory(L"-p " + Quoted(Path(L"real.png"))), 0);
+    ASSERT_TRUE(::CopyFileW(Path(L"real.png").c_str(), Path(L"named.jpg").c_str(), FALSE));
+    ASSERT_TRUE(PutClipboardText(L"before"));
+
+    ASSERT_EQ(RunQuillory(L"-c " + Quoted(Path(L"named.jpg"))), 0);
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    HANDLE dib = ::GetClipboardData(CF_DIB);
+    CxImage back;
+    const bool imported = dib && back.ImportDibHandle(dib);
+    ::CloseClipboard();
+    ASSERT_TRUE(imported);
+    ExpectPattern(back);
+}
+
 TEST_F(ImageEndToEnd, PasteIntoANameWithoutAWritableFormatLeavesTheFile) {
     ASSERT_TRUE(PutPatternAsBitmap());
     WriteFileBytes(Path(L"notes.txt"), "keep");
