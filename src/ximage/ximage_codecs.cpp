@@ -4,7 +4,10 @@
 
 #include "ximage/codecs/ximage_bmp.h"
 #include "ximage/codecs/ximage_jpg.h"
+#include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
+#include "ximage/codecs/ximage_tga.h"
+#include "ximage/codecs/ximage_wbmp.h"
 
 namespace {
 
@@ -15,6 +18,9 @@ constexpr std::array kCodecs{
     CxCodecRow<CxImageBMP>(CXIMAGE_FORMAT_BMP),
     CxCodecRow<CxImageJPG>(CXIMAGE_FORMAT_JPG),
     CxCodecRow<CxImagePNG>(CXIMAGE_FORMAT_PNG),
+    CxCodecRow<CxImageTGA>(CXIMAGE_FORMAT_TGA),
+    CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),
+    CxCodecRow<CxImageWBMP>(CXIMAGE_FORMAT_WBMP),
 };
 
 }  // namespace

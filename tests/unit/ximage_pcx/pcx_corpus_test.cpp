@@ -1,0 +1,190 @@
+// Third-party PCX files: every one decodes or fails cleanly, so does every
+// truncation of the good ones, the header's size and depth are what the
+// image holds, and the files that store one picture at several depths agree.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/test_paths.h"
+#include "ximage/cx_mem_stream.h"
+#include "ximage/ximage.h"
+#include "ximage/ximage_bytes.h"
+
+namespace {
+
+using qlry::test::CorpusPath;
+using Bytes = std::vector<uint8_t>;
+
+struct CorpusFile {
+    std::string name;  // file name inside pcx/
+    bool corrupt;      // the suite says it is broken on purpose
+};
+
+std::vector<CorpusFile> PcxCorpus() {
+    std::vector<CorpusFile> files;
+    std::ifstream manifest(CorpusPath("MANIFEST.tsv"));
+    std::string line;
+    while (std::getline(manifest, line)) {
+        if (line.rfind("pcx/", 0) != 0) continue;
+        const std::string path = line.substr(0, line.find('\t'));
+        files.push_back({path.substr(4), line.find("CORRUPT") != std::string::npos});
+    }
+    return files;
+}
+
+Bytes ReadBytes(const std::string& name) {
+    std::ifstream in(CorpusPath("pcx/" + name), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format) {
+    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
+    return image.Decode(&stream, format);
+}
+
+// Files refused on purpose, with the reason: an 8-bit header over lines of
+// 12 bytes cannot hold 88 pixels (a bit depth byte changed by a fuzzer).
+bool Declined(const std::string& name) { return name == "pillow_01r_00.pcx"; }
+
+bool IsDcx(const std::string& name) { return name.size() > 4 && name.compare(name.size() - 4, 4, ".dcx") == 0; }
+
+bool SamePixels(const CxImage& a, const CxImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
+    for (uint32_t y = 0; y < a.GetHeight(); ++y)
+        for (uint32_t x = 0; x < a.GetWidth(); ++x)
+            if (!(a.GetPixelColor(x, y, false) == b.GetPixelColor(x, y, false))) return false;
+    return true;
+}
+
+// Good files decode by type and by detection, with the header's size and a
+// depth that holds the header's bits; the multi-page containers are not PCX
+// files and are refused by the header check.
+TEST(PcxCorpus, EveryFileDecodesOrFailsCleanly) {
+    ASSERT_GE(PcxCorpus().size(), 20u);
+    for (const CorpusFile& file : PcxCorpus()) {
+        SCOPED_TRACE(file.name);
+        const Bytes bytes = ReadBytes(file.name);
+        ASSERT_GE(bytes.size(), 128u);
+        CxImage image;
+        const bool ok = DecodeBytes(bytes, image, CXIMAGE_FORMAT_PCX);
+        if (IsDcx(file.name)) {
+            EXPECT_FALSE(ok);
+            EXPECT_STREQ(image.GetLastError(), "Error: Not a PCX file");
+            continue;
+        }
+        if (Declined(file.name)) {
+            EXPECT_FALSE(ok);
+            EXPECT_STREQ(image.GetLastError(), "Invalid PCX line length");
+            continue;
+        }
+        if (file.corrupt) {
+            if (!ok) {
+                EXPECT_FALSE(image.IsValid());
+            }
+            continue;
+        }
+        ASSERT_TRUE(ok) << image.GetLastError();
+        EXPECT_EQ(image.GetWidth(), cximage::LoadU16(&bytes[8]) - cximage::LoadU16(&bytes[4]) + 1u);
+        EXPECT_EQ(image.GetHeight(), cximage::LoadU16(&bytes[10]) - cximage::LoadU16(&bytes[6]) + 1u);
+        const uint32_t bits = uint32_t{bytes[3]} * bytes[65];
+        EXPECT_GE(image.GetBpp(), bits);
+        CxImage detected;
+        ASSERT_TRUE(DecodeBytes(bytes, detected, CXIMAGE_FORMAT_UNKNOWN)) << detected.GetLastError();
+        EXPECT_EQ(detected.GetType(), static_cast<uint32_t>(CXIMAGE_FORMAT_PCX));
+        EXPECT_TRUE(SamePixels(image, detected));
+    }
+}
+
+// A cut file fails, or decodes to the full picture when only bytes after
+// the image data were lost.
+TEST(PcxCorpus, TruncationsFailCleanlyOrDecodeFully) {
+    for (const CorpusFile& file : PcxCorpus()) {
+        if (file.corrupt || Declined(file.name) || IsDcx(file.name)) continue;
+        SCOPED_TRACE(file.name);
+        const Bytes bytes = ReadBytes(file.name);
+        CxImage full;
+        ASSERT_TRUE(DecodeBytes(bytes, full, CXIMAGE_FORMAT_PCX)) << full.GetLastError();
+        const size_t step = std::max<size_t>(1, bytes.size() / 97);
+        for (size_t length = 0; length < bytes.size(); length += step) {
+            CxImage cut;
+            if (DecodeBytes(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)), cut,
+                            CXIMAGE_FORMAT_PCX))
+                EXPECT_TRUE(SamePixels(cut, full)) << length;
+            else
+                EXPECT_FALSE(cut.IsValid()) << length;
+        }
+    }
+}
+
+// Colour distance of two same-sized pictures: the largest and the mean of
+// |dr| + |dg| + |db| over all pixels.
+struct Distance {
+    int largest = 0;
+    double mean = 0;
+};
+
+Distance Compare(const CxImage& a, const CxImage& b) {
+    Distance d;
+    long sum = 0;
+    for (uint32_t y = 0; y < a.GetHeight(); ++y)
+        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
+            const CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
+            const int e = std::abs(p.rgbRed - q.rgbRed) + std::abs(p.rgbGreen - q.rgbGreen) +
+                          std::abs(p.rgbBlue - q.rgbBlue);
+            d.largest = std::max(d.largest, e);
+            sum += e;
+        }
+    d.mean = static_cast<double>(sum) / (a.GetWidth() * a.GetHeight());
+    return d;
+}
+
+// The zigimg fixtures hold one picture at several depths, quantised from
+// the 24-bit one: the 8-bit file is close at every pixel, the 16-colour one
+// on average.
+TEST(PcxCorpus, SamePictureAtDifferentDepths) {
+    struct Case {
+        const char* name;
+        int largest;
+        double mean;
+    };
+    const Case cases[] = {{"zigimg_test-bpp8.pcx", 48, 16}, {"zigimg_test-bpp4.pcx", 255, 48}};
+    CxImage rgb;
+    ASSERT_TRUE(DecodeBytes(ReadBytes("zigimg_test-bpp24.pcx"), rgb, CXIMAGE_FORMAT_PCX));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CxImage image;
+        ASSERT_TRUE(DecodeBytes(ReadBytes(c.name), image, CXIMAGE_FORMAT_PCX));
+        ASSERT_EQ(image.GetWidth(), rgb.GetWidth());
+        ASSERT_EQ(image.GetHeight(), rgb.GetHeight());
+        const Distance d = Compare(image, rgb);
+        EXPECT_LE(d.largest, c.largest);
+        EXPECT_LE(d.mean, c.mean);
+    }
+}
+
+// Every good file survives our own encoder: re-encoded and decoded again it
+// shows the same colours (1-bit files are stored black and white).
+TEST(PcxCorpus, ReencodedFilesKeepTheirPixels) {
+    for (const CorpusFile& file : PcxCorpus()) {
+        if (file.corrupt || Declined(file.name) || IsDcx(file.name)) continue;
+        SCOPED_TRACE(file.name);
+        CxImage image;
+        ASSERT_TRUE(DecodeBytes(ReadBytes(file.name), image, CXIMAGE_FORMAT_PCX));
+        CxMemStream out;
+        ASSERT_TRUE(out.Open());
+        ASSERT_TRUE(image.Encode(&out, CXIMAGE_FORMAT_PCX)) << image.GetLastError();
+        const uint8_t* p = out.GetBuffer(false);
+        CxImage back;
+        ASSERT_TRUE(DecodeBytes(Bytes(p, p + out.Size()), back, CXIMAGE_FORMAT_PCX)) << back.GetLastError();
+        EXPECT_EQ(back.GetBpp(), image.GetBpp());
+        EXPECT_TRUE(SamePixels(back, image));
+    }
+}
+
+}  // namespace

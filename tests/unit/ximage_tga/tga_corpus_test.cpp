@@ -1,0 +1,145 @@
+// Third-party TGA files: every one decodes or fails cleanly, by type and by
+// detection; every truncation of the good ones fails cleanly or decodes;
+// the files that store one picture in different layouts agree pixel for
+// pixel.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/test_paths.h"
+#include "ximage/cx_mem_stream.h"
+#include "ximage/ximage.h"
+
+namespace {
+
+using qlry::test::CorpusPath;
+using Bytes = std::vector<uint8_t>;
+
+struct CorpusFile {
+    std::string name;  // file name inside tga/
+    bool corrupt;      // the suite says it is broken on purpose
+};
+
+std::vector<CorpusFile> TgaCorpus() {
+    std::vector<CorpusFile> files;
+    std::ifstream manifest(CorpusPath("MANIFEST.tsv"));
+    std::string line;
+    while (std::getline(manifest, line)) {
+        if (line.rfind("tga/", 0) != 0) continue;
+        const std::string path = line.substr(0, line.find('\t'));
+        files.push_back({path.substr(4), line.find("CORRUPT/MALFORMED") != std::string::npos});
+    }
+    return files;
+}
+
+Bytes CorpusBytes(const std::string& name) {
+    std::ifstream file(CorpusPath("tga/" + name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format) {
+    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
+    return image.Decode(&stream, format);
+}
+
+// A decoded image is whole; a refused one is empty and says why.
+void ExpectClean(bool ok, const CxImage& image, const std::string& what) {
+    if (ok) {
+        EXPECT_TRUE(image.IsValid()) << what;
+        EXPECT_TRUE(image.GetBpp() == 8 || image.GetBpp() == 24) << what;
+    } else {
+        EXPECT_FALSE(image.IsValid()) << what;
+        EXPECT_STRNE(image.GetLastError(), "") << what;
+    }
+}
+
+// Files not marked broken that hold no picture, with the reason.
+const std::set<std::string> kDeclined = {
+    "pillow_p_8.tga",  // 18 bytes: the header alone, without its colour map or pixels
+};
+
+TEST(TgaCorpus, EveryFileDecodesOrFailsCleanly) {
+    const std::vector<CorpusFile> files = TgaCorpus();
+    ASSERT_GT(files.size(), 50u);
+    for (const CorpusFile& entry : files) {
+        const Bytes file = CorpusBytes(entry.name);
+        ASSERT_FALSE(file.empty() && entry.name.find("empty") == std::string::npos) << entry.name;
+        CxImage typed;
+        const bool ok = DecodeBytes(file, typed, CXIMAGE_FORMAT_TGA);
+        ExpectClean(ok, typed, entry.name);
+        if (!entry.corrupt && !kDeclined.count(entry.name)) {
+            EXPECT_TRUE(ok) << entry.name << ": " << typed.GetLastError();
+        }
+        CxImage detected;
+        ExpectClean(DecodeBytes(file, detected, CXIMAGE_FORMAT_UNKNOWN), detected, entry.name + " (detected)");
+    }
+}
+
+TEST(TgaCorpus, TruncatedFilesFailCleanlyOrDecode) {
+    for (const CorpusFile& entry : TgaCorpus()) {
+        if (entry.corrupt || kDeclined.count(entry.name)) continue;
+        const Bytes file = CorpusBytes(entry.name);
+        std::set<size_t> lengths = {0, 1, 17, 18, 19};
+        for (size_t step = 1; step < 12; ++step) lengths.insert(file.size() * step / 12);
+        lengths.insert(file.size() - 1);
+        for (size_t length : lengths) {
+            if (length >= file.size()) continue;
+            CxImage image;
+            const Bytes prefix(file.begin(), file.begin() + static_cast<ptrdiff_t>(length));
+            ExpectClean(DecodeBytes(prefix, image, CXIMAGE_FORMAT_TGA), image,
+                        entry.name + " cut at " + std::to_string(length));
+        }
+    }
+}
+
+::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
+        return ::testing::AssertionFailure() << "sizes differ";
+    if (a.AlphaIsValid() != b.AlphaIsValid()) return ::testing::AssertionFailure() << "alpha differs";
+    for (uint32_t y = 0; y < a.GetHeight(); ++y)
+        for (uint32_t x = 0; x < a.GetWidth(); ++x)
+            if (!(a.GetPixelColor(x, y) == b.GetPixelColor(x, y)))
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " differs";
+    return ::testing::AssertionSuccess();
+}
+
+// Files of one picture stored with other row orders, column orders or compression.
+const std::vector<std::vector<std::string>> kSamePicture = {
+    {"gdkpixbuf_gtk-logo-24bpp-bottom-left.tga", "gdkpixbuf_gtk-logo-24bpp-top-right.tga",
+     "gdkpixbuf_gtk-logo-rle-24bpp-bottom-left.tga"},
+    {"gdkpixbuf_gtk-logo-32bpp-bottom-left.tga", "gdkpixbuf_gtk-logo-rle-32bpp-bottom-left.tga",
+     "gdkpixbuf_gtk-logo-rle-32bpp-bottom-right.tga", "gdkpixbuf_gtk-logo-rle-32bpp-top-left.tga",
+     "gdkpixbuf_gtk-logo-rle-32bpp-top-right.tga"},
+    {"gdkpixbuf_gtk-logo-cmap-8bpp-bottom-left.tga", "gdkpixbuf_gtk-logo-cmap-rle-8bpp-bottom-left.tga",
+     "gdkpixbuf_gtk-logo-cmap-rle-8bpp-top-right.tga"},
+    {"gdkpixbuf_gtk-logo-16bpp-bottom-left.tga", "gdkpixbuf_gtk-logo-16bpp-top-right.tga"},
+    {"gdkpixbuf_gtk-logo-gray-16bpp-bottom-left.tga", "gdkpixbuf_gtk-logo-gray-rle-16bpp-bottom-left.tga"},
+    {"gdkpixbuf_gtk-logo-gray-8bpp-bottom-left.tga", "gdkpixbuf_gtk-logo-gray-rle-8bpp-bottom-left.tga"},
+    {"twelvemonkeys_monochrome16_top_left.tga", "twelvemonkeys_monochrome16_top_left_rle.tga"},
+};
+
+TEST(TgaCorpus, OnePictureInManyLayoutsDecodesAlike) {
+    std::vector<std::vector<std::string>> groups = kSamePicture;
+    for (const char* mode : {"l", "la", "p", "rgb", "rgba"}) {
+        std::vector<std::string> group;
+        for (const char* order : {"bl", "tl"})
+            for (const char* packing : {"raw", "rle"})
+                group.push_back(std::string("pillow_common_200x32_") + mode + "_" + order + "_" + packing + ".tga");
+        groups.push_back(group);
+    }
+    for (const auto& group : groups) {
+        CxImage first;
+        ASSERT_TRUE(DecodeBytes(CorpusBytes(group[0]), first, CXIMAGE_FORMAT_TGA)) << group[0];
+        for (size_t i = 1; i < group.size(); ++i) {
+            CxImage other;
+            ASSERT_TRUE(DecodeBytes(CorpusBytes(group[i]), other, CXIMAGE_FORMAT_TGA)) << group[i];
+            EXPECT_TRUE(SamePicture(first, other)) << group[0] << " vs " << group[i];
+        }
+    }
+}
+
+}  // namespace
