@@ -109,6 +109,18 @@ TEST_F(ImageEndToEnd, PasteWritesTheFormatTheExtensionNames) {
     EXPECT_EQ(jpeg.GetHeight(), static_cast<uint32_t>(kHeight));
 }
 
+TEST_F(ImageEndToEnd, NameDialogEntriesWithoutATableRowStillWrite) {
+    // ".jfi" and ".jpe" write JPEG; ".wbm" goes to the WBMP encoder, which
+    // takes only two-colour pictures, so a colour bitmap writes nothing.
+    ASSERT_TRUE(PutPatternAsBitmap());
+    for (const wchar_t* name : {L"x.jfi", L"x.jpe"}) {
+        ASSERT_EQ(RunQuillory(L"-p " + Quoted(Path(name))), 0);
+        EXPECT_EQ(ReadFileBytes(Path(name)).substr(0, 3), "\xFF\xD8\xFF") << (name[4] == L'i' ? "jfi" : "jpe");
+    }
+    ASSERT_EQ(RunQuillory(L"-p " + Quoted(Path(L"x.wbm"))), 0);
+    EXPECT_FALSE(FileExists(Path(L"x.wbm")));
+}
+
 TEST_F(ImageEndToEnd, CopyDecodesByContentNotByName) {
     ASSERT_TRUE(PutPatternAsBitmap());
     ASSERT_EQ(RunQuillory(L"-p " + Quoted(Path(L"real.png"))), 0);
