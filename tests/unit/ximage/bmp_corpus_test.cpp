@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bmp_builder.h"
+#include "support/corpus.h"
 #include "support/test_paths.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -21,24 +22,9 @@ namespace {
 using qlry::test::CorpusPath;
 using qlry::test::ReadFileBytes;
 
-struct CorpusFile {
-    std::string name;  // file name inside bmp/
-    bool corrupt;      // the suite says it is broken on purpose
-};
+using CorpusFile = qlry::test::CorpusEntry;
 
-// The BMP rows of MANIFEST.tsv.
-std::vector<CorpusFile> BmpCorpus() {
-    std::vector<CorpusFile> files;
-    std::ifstream manifest(CorpusPath("MANIFEST.tsv"));
-    std::string line;
-    while (std::getline(manifest, line)) {
-        if (line.rfind("bmp/", 0) != 0) continue;
-        const std::string path = line.substr(0, line.find('\t'));
-        const size_t lastTab = line.rfind('\t');
-        files.push_back({path.substr(4), line.compare(lastTab + 1, 7, "CORRUPT") == 0});
-    }
-    return files;
-}
+std::vector<CorpusFile> BmpCorpus() { return qlry::test::CorpusEntries("bmp"); }
 
 bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image) {
     std::vector<uint8_t> exact(bytes);  // no slack behind the data for a reader to hide in

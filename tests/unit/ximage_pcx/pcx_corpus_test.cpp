@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/corpus.h"
 #include "support/test_paths.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -21,27 +22,11 @@ namespace {
 using qlry::test::CorpusPath;
 using Bytes = std::vector<uint8_t>;
 
-struct CorpusFile {
-    std::string name;  // file name inside pcx/
-    bool corrupt;      // the suite says it is broken on purpose
-};
+using CorpusFile = qlry::test::CorpusEntry;
 
-std::vector<CorpusFile> PcxCorpus() {
-    std::vector<CorpusFile> files;
-    std::ifstream manifest(CorpusPath("MANIFEST.tsv"));
-    std::string line;
-    while (std::getline(manifest, line)) {
-        if (line.rfind("pcx/", 0) != 0) continue;
-        const std::string path = line.substr(0, line.find('\t'));
-        files.push_back({path.substr(4), line.find("CORRUPT") != std::string::npos});
-    }
-    return files;
-}
+std::vector<CorpusFile> PcxCorpus() { return qlry::test::CorpusEntries("pcx"); }
 
-Bytes ReadBytes(const std::string& name) {
-    std::ifstream in(CorpusPath("pcx/" + name), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+Bytes ReadBytes(const std::string& name) { return qlry::test::ReadCorpusBytes("pcx/" + name); }
 
 bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format) {
     CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));

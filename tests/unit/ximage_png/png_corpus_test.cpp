@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "png_test_support.h"
+#include "support/corpus.h"
 #include "support/test_paths.h"
 #include "ximage/ximage.h"
 
@@ -20,24 +21,9 @@ namespace {
 using namespace qlry::test::png;
 using qlry::test::CorpusPath;
 
-struct CorpusFile {
-    std::string name;  // file name inside png/
-    bool corrupt;      // the suite says it is broken on purpose
-};
+using CorpusFile = qlry::test::CorpusEntry;
 
-// The PNG rows of MANIFEST.tsv.
-std::vector<CorpusFile> PngCorpus() {
-    std::vector<CorpusFile> files;
-    std::ifstream manifest(CorpusPath("MANIFEST.tsv"));
-    std::string line;
-    while (std::getline(manifest, line)) {
-        if (line.rfind("png/", 0) != 0) continue;
-        const std::string path = line.substr(0, line.find('\t'));
-        const size_t lastTab = line.rfind('\t');
-        files.push_back({path.substr(4), line.compare(lastTab + 1, 7, "CORRUPT") == 0});
-    }
-    return files;
-}
+std::vector<CorpusFile> PngCorpus() { return qlry::test::CorpusEntries("png"); }
 
 std::vector<uint8_t> CorpusBytes(const std::string& name) { return ReadBytes(CorpusPath("png/" + name)); }
 

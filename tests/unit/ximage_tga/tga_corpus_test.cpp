@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/corpus.h"
 #include "support/test_paths.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -19,27 +20,11 @@ namespace {
 using qlry::test::CorpusPath;
 using Bytes = std::vector<uint8_t>;
 
-struct CorpusFile {
-    std::string name;  // file name inside tga/
-    bool corrupt;      // the suite says it is broken on purpose
-};
+using CorpusFile = qlry::test::CorpusEntry;
 
-std::vector<CorpusFile> TgaCorpus() {
-    std::vector<CorpusFile> files;
-    std::ifstream manifest(CorpusPath("MANIFEST.tsv"));
-    std::string line;
-    while (std::getline(manifest, line)) {
-        if (line.rfind("tga/", 0) != 0) continue;
-        const std::string path = line.substr(0, line.find('\t'));
-        files.push_back({path.substr(4), line.find("CORRUPT/MALFORMED") != std::string::npos});
-    }
-    return files;
-}
+std::vector<CorpusFile> TgaCorpus() { return qlry::test::CorpusEntries("tga"); }
 
-Bytes CorpusBytes(const std::string& name) {
-    std::ifstream file(CorpusPath("tga/" + name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+Bytes CorpusBytes(const std::string& name) { return qlry::test::ReadCorpusBytes("tga/" + name); }
 
 bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format) {
     CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
