@@ -6,15 +6,12 @@
 #include <cstring>
 
 #include "platform/portable/heap_global_memory.h"
+#include "fuzz_check.h"
 #include "ximage/ximage.h"
 
 namespace {
 
 constexpr uint64_t kMaxPixels = uint64_t{1} << 22;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 uint64_t ClaimedPixels(const uint8_t* data, size_t size) {
     if (size < 12) return 0;

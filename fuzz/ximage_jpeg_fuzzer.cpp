@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -14,10 +15,6 @@ namespace {
 // Large pictures decode the same way as small ones, only slower; the probe
 // keeps the fuzzer's time for the parsing paths.
 constexpr uint64_t kMaxPixels = uint64_t{1} << 20;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include <zlib.h>
 
+#include "fuzz_check.h"
 #include "ximage/codecs/ximage_png.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -18,10 +19,6 @@ namespace {
 // Large pictures decode the same way as small ones, only slower; the probe
 // keeps the fuzzer's time for the parsing paths.
 constexpr uint64_t kMaxPixels = uint64_t{1} << 20;
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 uint32_t LoadBigEndian(const uint8_t* p) {
     return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];

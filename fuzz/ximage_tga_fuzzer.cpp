@@ -5,16 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1u << 22)) return 0;
