@@ -47,16 +47,15 @@ function(qlry_add_gtest target)
   endif()
 endfunction()
 
-# Where tests find the repository and the shared third-party corpus, spelt
-# as the test program sees paths (Wine maps / to Z:).
+# Where tests find the repository and the third-party corpus it carries
+# (tests/corpus), spelt as the test program sees paths (Wine maps / to Z:).
 function(qlry_test_paths target)
   if(CMAKE_CROSSCOMPILING)
     set(prefix "Z:")
   else()
     set(prefix "")
   endif()
-  cmake_path(GET CMAKE_SOURCE_DIR PARENT_PATH parent)
   target_compile_definitions(${target} PUBLIC
     QLRY_SOURCE_DIR="${prefix}${CMAKE_SOURCE_DIR}"
-    QLRY_CORPUS_DIR="${prefix}${parent}/shared/corpus")
+    QLRY_CORPUS_DIR="${prefix}${CMAKE_SOURCE_DIR}/tests/corpus")
 endfunction()

@@ -1,5 +1,5 @@
 #pragma once
-// The shared third-party corpus: its manifest rows and its files' bytes.
+// The third-party corpus in tests/corpus: its manifest rows and its files' bytes.
 #include <cstdint>
 #include <string>
 #include <vector>

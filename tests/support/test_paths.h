@@ -5,6 +5,6 @@
 namespace qlry::test {
 
 std::string SourcePath(const std::string& relative);  // inside the repository
-std::string CorpusPath(const std::string& relative);  // inside the shared third-party corpus
+std::string CorpusPath(const std::string& relative);  // inside the third-party corpus (tests/corpus)
 
 }  // namespace qlry::test
