@@ -34,6 +34,27 @@ bool CxFileStream::PutC(uint8_t c) { return file && std::fputc(c, file) == c; }
 int32_t CxFileStream::GetC() { return file ? std::getc(file) : -1; }
 
 #ifdef _WIN32
+#define CX_FSEEK64 _fseeki64
+#define CX_FTELL64 _ftelli64
+#else
+#define CX_FSEEK64 fseeko
+#define CX_FTELL64 ftello
+#endif
+
+int64_t CxFileStream::Tell64() { return file ? static_cast<int64_t>(CX_FTELL64(file)) : 0; }
+
+bool CxFileStream::Seek64(int64_t offset, int origin) { return file && CX_FSEEK64(file, offset, origin) == 0; }
+
+int64_t CxFileStream::Size64() {
+    if (!file) return -1;
+    const int64_t position = CX_FTELL64(file);
+    if (position < 0 || CX_FSEEK64(file, 0, SEEK_END) != 0) return -1;
+    const int64_t end = CX_FTELL64(file);
+    CX_FSEEK64(file, position, SEEK_SET);
+    return end;
+}
+
+#ifdef _WIN32
 FILE* CxOpenFile(const std::wstring& path, const char* mode) {
     std::wstring wideMode;
     for (const char* m = mode; *m; ++m) wideMode.push_back(static_cast<wchar_t>(*m));

@@ -21,6 +21,9 @@ public:
     int32_t Error() override;
     bool PutC(uint8_t c) override;
     int32_t GetC() override;
+    int64_t Tell64() override;
+    int64_t Size64() override;
+    bool Seek64(int64_t offset, int origin) override;
 
 private:
     FILE* file;

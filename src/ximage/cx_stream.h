@@ -20,4 +20,12 @@ public:
     virtual int32_t Error() = 0;  // nonzero on error, -1 when nothing is open
     virtual bool PutC(uint8_t c) { return Write(&c, 1, 1) == 1; }
     virtual int32_t GetC() = 0;  // 0-255, or -1 at the end
+    // 64-bit positions for streams that can be larger than 2 GiB (files);
+    // the 32-bit calls above stay the interface's own.
+    virtual int64_t Tell64() { return Tell(); }
+    virtual int64_t Size64() { return Size(); }
+    virtual bool Seek64(int64_t offset, int origin) {
+        if (offset < INT32_MIN || offset > INT32_MAX) return false;
+        return Seek(static_cast<int32_t>(offset), origin);
+    }
 };

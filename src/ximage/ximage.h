@@ -262,6 +262,12 @@ public:
     bool CheckEncodeArgs(CxStream* stream);
 
 protected:
+    // Sets lastError and returns false: codecs end a failed step with
+    // `return Fail("text");`.
+    bool Fail(const char* text) {
+        SetLastErrorText(text);
+        return false;
+    }
     void StartUp(uint32_t imagetype);
     // Bytes of the pixel rows, as Create would lay them out, or 0 when the
     // request is above CXIMAGE_MAX_MEMORY (or empty).
