@@ -7,7 +7,7 @@
 int CImageTransfer::CopyToClipboard(const std::wstring& path) {
     // The file's content, not its name, decides how it is decoded.
     CxImage image(CXIMAGE_FORMAT_UNKNOWN);
-    if (!image.Load(path, CXIMAGE_FORMAT_UNKNOWN)) return kTransferFailed;
+    if (!image.Load(path, CXIMAGE_FORMAT_UNKNOWN, m_services.files)) return kTransferFailed;
 
     qlry::UniqueGlobal block(m_services.memory, image.ExportDibHandle(m_services.memory));
     if (!block) return kTransferFailed;
@@ -34,7 +34,7 @@ int CImageTransfer::PasteIntoFile(const std::wstring& path, int /*bAppend: an im
         qlry::HGlobal block = m_services.clipboard.GetData(qlry::kCfDib);
         if (!block || !image.ImportDibHandle(block, m_services.memory)) return kTransferFailed;
     }
-    return image.Save(path, format) ? kTransferOk : kTransferFailed;
+    return image.Save(path, format, m_services.files) ? kTransferOk : kTransferFailed;
 }
 
 int CImageTransfer::PasteToNewFile(const std::wstring& folder) {

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/safe_write.h"
 #include "transfer/clipboard_text.h"
 #include "transfer/name_dialogs.h"
 #include "transfer/text_codec.h"
@@ -53,14 +54,11 @@ int CTextTransfer::PasteIntoFile(const std::wstring& path, int bAppend) {
     });
     if (!found) return kTransferFailed;
 
-    auto file = m_services.files.Open(
-        path, qlry::FileAccess::Write, qlry::FileShare::ReadWrite,
-        bAppend ? qlry::FileDisposition::OpenExisting : qlry::FileDisposition::CreateAlways);
-    if (!file) return kTransferFailed;
-    if (bAppend && !file->SeekToEnd()) return kTransferFailed;
-    const bool written = bytes.empty() || file->Write(bytes.data(), bytes.size());
-    const bool closed = file->Close();
-    return written && closed ? kTransferOk : kTransferFailed;
+    // A replace is all or nothing and a failed append is cut back: the
+    // user's file is never left half written.
+    const bool written = bAppend ? qlry::AppendToFile(m_services.files, path, bytes.data(), bytes.size())
+                                 : qlry::WriteWholeFile(m_services.files, path, bytes.data(), bytes.size());
+    return written ? kTransferOk : kTransferFailed;
 }
 
 int CTextTransfer::PasteToNewFile(const std::wstring& folder) {

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
 #include "platform/global_memory.h"
 #include "ximage/ximage_formats.h"
 
@@ -244,15 +245,16 @@ public:
                          uint32_t bpp);
 
     // ---- files and codecs ------------------------------------------------
-    // Reads an image file. Format 0 tries every codec in the fixed detection
-    // order; a given format is tried first, then detection, and on failure
-    // the typed codec's error text is kept.
-    bool Load(const std::wstring& path, uint32_t format = CXIMAGE_FORMAT_UNKNOWN);
+    // Reads an image file through the file port. Format 0 tries every codec
+    // in the fixed detection order; a given format is tried first, then
+    // detection, and on failure the typed codec's error text is kept.
+    bool Load(const std::wstring& path, uint32_t format = CXIMAGE_FORMAT_UNKNOWN,
+              qlry::FileSystem& files = qlry::SystemFileSystem());
     // Writes an image file in the given format (use FormatFromExtension). The
-    // image is encoded into memory first and the file is written only when
-    // that succeeded: an unknown format or a refusing codec leaves an existing
-    // file as it was.
-    bool Save(const std::wstring& path, uint32_t format);
+    // image is encoded into memory first and the file is then replaced all or
+    // nothing (platform/safe_write.h): an unknown format, a refusing codec or
+    // a failed write leaves an existing file as it was.
+    bool Save(const std::wstring& path, uint32_t format, qlry::FileSystem& files = qlry::SystemFileSystem());
     // Decodes from a stream (format 0: detection). On failure the image is unchanged
     // apart from lastError (and numFrames for GIF, ICO and TIFF); a failed
     // detection leaves the stream where it started.

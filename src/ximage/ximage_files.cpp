@@ -1,53 +1,34 @@
-// CxImage: loading and saving whole files.
-#include <cstdio>
-#include <cstdlib>
+// CxImage: loading and saving whole files, through the file port.
 #include <cstring>
 
-#include "ximage/cx_file_stream.h"
+#include "platform/safe_write.h"
 #include "ximage/cx_mem_stream.h"
+#include "ximage/cx_port_file_stream.h"
 #include "ximage/ximage.h"
 
-namespace {
-
-// Closes the FILE on every path.
-struct FileCloser {
-    FILE* file;
-    ~FileCloser() {
-        if (file) std::fclose(file);
-    }
-};
-
-}  // namespace
-
-bool CxImage::Load(const std::wstring& path, uint32_t format) {
+bool CxImage::Load(const std::wstring& path, uint32_t format, qlry::FileSystem& files) {
+    auto file = files.Open(path, qlry::FileAccess::Read, qlry::FileShare::ReadWrite,
+                           qlry::FileDisposition::OpenExisting);
+    if (!file) return false;
     if (format >= 1 && format <= CXIMAGE_MAX_FORMAT) {
-        FileCloser file{CxOpenFile(path, "rb")};
-        if (!file.file) return false;
-        CxFileStream stream(file.file);
-        if (Decode(&stream, format)) return true;
+        CxPortFileStream typed(*file);
+        if (Decode(&typed, format)) return true;
     }
     char typedError[sizeof(info.lastError)];
     std::memcpy(typedError, info.lastError, sizeof(typedError));
-    FileCloser file{CxOpenFile(path, "rb")};
-    if (!file.file) return false;
-    CxFileStream stream(file.file);
+    CxPortFileStream stream(*file);  // from the start again
     const bool ok = Decode(&stream, CXIMAGE_FORMAT_UNKNOWN);
     if (!ok && format != CXIMAGE_FORMAT_UNKNOWN) std::memcpy(info.lastError, typedError, sizeof(typedError));
     return ok;
 }
 
-bool CxImage::Save(const std::wstring& path, uint32_t format) {
-    // Encoded into memory first: a refused image or an unknown format must not
-    // have truncated the file it was meant to replace.
+bool CxImage::Save(const std::wstring& path, uint32_t format, qlry::FileSystem& files) {
+    // Encoded into memory first, then written all or nothing: a refused
+    // image, an unknown format or a failed write leaves the file as it was.
     CxMemStream memory;
     if (!memory.Open()) return false;
     if (!Encode(&memory, format)) return false;
+    if (memory.Error()) return false;
     const auto size = static_cast<size_t>(memory.Size());
-    const uint8_t* bytes = memory.GetBuffer(false);
-
-    FILE* file = CxOpenFile(path, "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    const bool closed = std::fclose(file) == 0;
-    return written && closed;
+    return qlry::WriteWholeFile(files, path, memory.GetBuffer(false), size);
 }

@@ -2,6 +2,7 @@
 // UTF-16 code units held in wchar_t; they are passed on as UTF-8. Sharing
 // modes have no meaning here.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -41,6 +42,12 @@ public:
     }
     bool Write(const void* data, size_t bytes) override { return std::fwrite(data, 1, bytes, m_file) == bytes; }
     bool SeekToEnd() override { return std::fseek(m_file, 0, SEEK_END) == 0; }
+    bool Seek(uint64_t offset) override { return ::fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) == 0; }
+    bool Flush() override { return std::fflush(m_file) == 0 && ::fsync(fileno(m_file)) == 0; }
+    bool Truncate(uint64_t size) override {
+        return std::fflush(m_file) == 0 && ::ftruncate(fileno(m_file), static_cast<off_t>(size)) == 0 &&
+               Seek(size);
+    }
     bool Size(uint64_t& bytes) override {
         struct stat info {};
         if (::fstat(fileno(m_file), &info) != 0) return false;
@@ -66,7 +73,11 @@ public:
         const bool exists = ::stat(narrow.c_str(), &info) == 0;
         if (exists && S_ISDIR(info.st_mode)) return nullptr;
         if (disposition == FileDisposition::OpenExisting && !exists) return nullptr;
-        const char* mode = access == FileAccess::Read ? "rb" : (disposition == FileDisposition::OpenExisting ? "r+b" : "wb");
+        if (disposition == FileDisposition::CreateNew && exists) return nullptr;
+        const char* mode = access == FileAccess::Read                     ? "rb"
+                           : disposition == FileDisposition::OpenExisting ? "r+b"
+                           : disposition == FileDisposition::CreateNew    ? "wbx"
+                                                                          : "wb";
         FILE* file = std::fopen(narrow.c_str(), mode);
         if (!file) return nullptr;
         return std::make_unique<StdioFile>(file);
@@ -81,6 +92,27 @@ public:
         struct stat info {};
         return ::stat(NarrowPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
     }
+
+    ReplaceResult Replace(const std::wstring& target, const std::wstring& replacement) override {
+        // rename() keeps the new file's own mode, unlike ReplaceFileW; give
+        // it the old file's permission bits first.
+        struct stat info {};
+        const std::string to = NarrowPath(target);
+        if (::stat(to.c_str(), &info) != 0 || ::access(to.c_str(), W_OK) != 0) return ReplaceResult::Failed;
+        const std::string from = NarrowPath(replacement);
+        ::chmod(from.c_str(), info.st_mode & 07777);
+        return std::rename(from.c_str(), to.c_str()) == 0 ? ReplaceResult::Replaced : ReplaceResult::Failed;
+    }
+
+    bool Rename(const std::wstring& from, const std::wstring& to) override {
+        // link + unlink: like MoveFileExW without replacing, it fails when `to` exists.
+        const std::string source = NarrowPath(from), dest = NarrowPath(to);
+        if (::link(source.c_str(), dest.c_str()) != 0) return false;
+        ::unlink(source.c_str());
+        return true;
+    }
+
+    bool Delete(const std::wstring& path) override { return ::unlink(NarrowPath(path).c_str()) == 0; }
 };
 
 }  // namespace

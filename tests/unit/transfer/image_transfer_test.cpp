@@ -1,6 +1,5 @@
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -11,27 +10,14 @@
 namespace {
 
 using qlry::test::FakeServices;
-namespace fs = std::filesystem;
 
 struct ImageTransfer : ::testing::Test {
     FakeServices fake;
     CImageTransfer transfer{fake.services};
-    // One folder per test: the native run starts tests in parallel.
-    fs::path folder = fs::temp_directory_path() /
-                      (std::string("qlry-image-transfer-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
 
-    void SetUp() override { fs::create_directories(folder); }
-    void TearDown() override { fs::remove_all(folder); }
-
-    std::wstring Path(const char* name) { return (folder / name).wstring(); }
-
-    static std::string Read(const std::wstring& path) {
-        std::ifstream in(fs::path(path), std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
-    static void Write(const std::wstring& path, const std::string& bytes) {
-        std::ofstream(fs::path(path), std::ios::binary) << bytes;
-    }
+    static std::wstring Path(const char* name) { return L"C:\\pics\\" + std::wstring(name, name + std::strlen(name)); }
+    std::string Read(const std::wstring& path) { return fake.files.files[path]; }
+    void Write(const std::wstring& path, const std::string& bytes) { fake.files.files[path] = bytes; }
 
     // A 3 x 2 picture with six different colours.
     static void Paint(CxImage& image) {
@@ -65,7 +51,7 @@ TEST_F(ImageTransfer, CopyPutsTheDecodedPictureOnTheClipboard) {
     CxImage image;
     Paint(image);
     // The content decides the codec: a BMP file named .png is still read.
-    ASSERT_TRUE(image.Save(Path("picture.png"), CXIMAGE_FORMAT_BMP));
+    ASSERT_TRUE(image.Save(Path("picture.png"), CXIMAGE_FORMAT_BMP, fake.files));
     fake.clipboard.PutText(u"before");
 
     EXPECT_EQ(transfer.CopyToClipboard(Path("picture.png")), kTransferOk);
@@ -88,7 +74,7 @@ TEST_F(ImageTransfer, UnreadableImageLeavesTheClipboard) {
 TEST_F(ImageTransfer, ClipboardThatCannotBeEmptiedKeepsItsContents) {
     CxImage image;
     Paint(image);
-    ASSERT_TRUE(image.Save(Path("p.bmp"), CXIMAGE_FORMAT_BMP));
+    ASSERT_TRUE(image.Save(Path("p.bmp"), CXIMAGE_FORMAT_BMP, fake.files));
     fake.clipboard.PutText(u"before");
     fake.clipboard.failEmpty = true;
     EXPECT_EQ(transfer.CopyToClipboard(Path("p.bmp")), kTransferFailed);
@@ -115,7 +101,7 @@ TEST_F(ImageTransfer, PasteEncodesByTheExtensionAndIgnoresAppend) {
     EXPECT_EQ(Read(Path("x.bmp")), plain);
 
     CxImage back;
-    ASSERT_TRUE(back.Load(Path("x.bmp"), CXIMAGE_FORMAT_UNKNOWN));
+    ASSERT_TRUE(back.Load(Path("x.bmp"), CXIMAGE_FORMAT_UNKNOWN, fake.files));
     ExpectPainted(back);
 }
 
@@ -135,7 +121,7 @@ TEST_F(ImageTransfer, PasteWithoutAFormatOrABitmapLeavesFilesAlone) {
     fake.clipboard.Empty();
     fake.clipboard.Close();
     EXPECT_EQ(transfer.PasteIntoFile(Path("y.bmp"), 0), kTransferFailed);
-    EXPECT_FALSE(fs::exists(folder / "y.bmp"));
+    EXPECT_EQ(fake.files.files.count(Path("y.bmp")), 0u);
 }
 
 TEST_F(ImageTransfer, BrokenClipboardBlockLeavesTheFile) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/safe_write.h"
 #include "support/fake_services.h"
 #include "transfer/clipboard_text.h"
 #include "transfer/text_transfer.h"
@@ -28,10 +29,14 @@ TEST_F(TextPaste, ReplaceCreatesOrEmptiesTheFile) {
     EXPECT_EQ(File(), "xyz");
     EXPECT_EQ(Paste(u"12", 0), kTransferOk);
     EXPECT_EQ(File(), "12");
+    // Each replace writes a new temporary file beside the target and puts it in place.
     ASSERT_EQ(fake.files.opens.size(), 2u);
-    EXPECT_EQ(fake.files.opens[0].access, qlry::FileAccess::Write);
-    EXPECT_EQ(fake.files.opens[0].share, qlry::FileShare::ReadWrite);
-    EXPECT_EQ(fake.files.opens[0].disposition, qlry::FileDisposition::CreateAlways);
+    for (const qlry::test::OpenCall& open : fake.files.opens) {
+        EXPECT_EQ(open.path, qlry::TemporaryNameFor(kPath, 0));
+        EXPECT_EQ(open.access, qlry::FileAccess::Write);
+        EXPECT_EQ(open.disposition, qlry::FileDisposition::CreateNew);
+    }
+    EXPECT_EQ(fake.files.files.size(), 1u);
     EXPECT_FALSE(fake.clipboard.IsOpen());
 }
 

@@ -1,0 +1,70 @@
+// The stream that images are read through: FILE conventions over the file port.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/fake_file_system.h"
+#include "ximage/cx_port_file_stream.h"
+
+namespace {
+
+struct PortFileStream : ::testing::Test {
+    qlry::test::FakeFileSystem files;
+    std::unique_ptr<qlry::File> Open(const std::string& bytes) {
+        files.files[L"f"] = bytes;
+        return files.Open(L"f", qlry::FileAccess::Read, qlry::FileShare::ReadWrite,
+                          qlry::FileDisposition::OpenExisting);
+    }
+};
+
+TEST_F(PortFileStream, ReadsAcrossItsBufferAndSeeksBack) {
+    std::string bytes(200000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+    auto file = Open(bytes);
+    CxPortFileStream stream(*file);
+    EXPECT_EQ(stream.Size(), 200000);
+
+    std::string got(bytes.size(), '\0');
+    ASSERT_EQ(stream.Read(got.data(), 1, 70000), 70000u);
+    for (size_t i = 70000; i < bytes.size(); ++i) got[i] = static_cast<char>(stream.GetC());
+    EXPECT_EQ(got, bytes);
+    EXPECT_EQ(stream.Tell(), 200000);
+
+    ASSERT_TRUE(stream.Seek(-3, SEEK_END));
+    EXPECT_EQ(stream.GetC(), static_cast<uint8_t>(bytes[199997]));
+    ASSERT_TRUE(stream.Seek(65535, SEEK_SET));
+    uint8_t pair[2];
+    ASSERT_EQ(stream.Read(pair, 2, 1), 1u);  // straddles two buffer loads
+    EXPECT_EQ(pair[0], static_cast<uint8_t>(bytes[65535]));
+    EXPECT_EQ(pair[1], static_cast<uint8_t>(bytes[65536]));
+    EXPECT_FALSE(stream.Seek(-1, SEEK_SET));
+}
+
+TEST_F(PortFileStream, EndOfFileIsSetByAShortReadAndClearedByASeek) {
+    auto file = Open("abcde");
+    CxPortFileStream stream(*file);
+    uint8_t four[4];
+    EXPECT_EQ(stream.Read(four, 4, 1), 1u);
+    EXPECT_FALSE(stream.Eof());  // at the end, but no read has passed it yet
+    EXPECT_EQ(stream.Read(four, 4, 1), 0u);
+    EXPECT_TRUE(stream.Eof());
+    EXPECT_EQ(stream.GetC(), -1);
+    EXPECT_TRUE(stream.Seek(0, SEEK_SET));
+    EXPECT_FALSE(stream.Eof());
+    EXPECT_EQ(stream.Read(four, 2, 2), 2u);
+    EXPECT_EQ(stream.Error(), 0);
+    EXPECT_EQ(stream.Write("x", 1, 1), 0u);  // images are only read through it
+}
+
+TEST_F(PortFileStream, AReadErrorIsAnErrorNotAnEnd) {
+    auto file = Open("abcde");
+    files.failRead = true;
+    CxPortFileStream stream(*file);
+    EXPECT_EQ(stream.GetC(), -1);
+    EXPECT_NE(stream.Error(), 0);
+    EXPECT_FALSE(stream.Eof());
+}
+
+}  // namespace
