@@ -37,8 +37,10 @@ bool FolderExists(const std::wstring& path) {
 }
 
 // Keys that installing may create above its own: the per-user class keys the
-// registration keeps (NoRemove) and those of the type library and the
-// proxy/stub, the maker's key, the user's Uninstall key.
+// registration keeps (NoRemove) and those the type library's per-user
+// registration writes on Windows (TypeLib, and Interface for its dual
+// interface; the per-user registration has no proxy/stub), the maker's key,
+// the user's Uninstall key.
 std::vector<std::wstring> SharedParentKeys() {
     std::vector<std::wstring> keys = {L"Software\\Varnel", L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                                       L"Software\\Classes", L"Software\\Classes\\TypeLib",
