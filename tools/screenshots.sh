@@ -27,13 +27,26 @@ source "$root/tools/wine/prefix.sh"
 qlry_wine_template
 mkdir -p "$qlry_cache/wine-runs"
 export WINEPREFIX="$qlry_cache/wine-runs/shots-$$" WINEDEBUG=-all
+work="$(mktemp -d)"
+program_pid="" keepalive_pid="" keepalive="QuilloryShots-$$"
+finish() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  if [ -n "$keepalive_pid" ]; then
+    "$QLRY_WINE" "$bin/qlry_keepalive.exe" /stop "$keepalive" >/dev/null 2>&1 || true
+    wait "$keepalive_pid" 2>/dev/null || true
+  fi
+  "$QLRY_WINESERVER" -k >/dev/null 2>&1 || true
+  "$QLRY_WINESERVER" -w >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX" "$work"
+}
+trap finish EXIT
 rm -rf "$WINEPREFIX"
 cp -al "$qlry_template" "$WINEPREFIX"
 cp --remove-destination "$qlry_template"/{system,user,userdef}.reg "$WINEPREFIX"/
 # Wine's own Tahoma (the dialogs' font) and Marlett (the caption buttons),
 # from Debian's fonts-wine, when the cached prefix was made without them.
 if ls /usr/share/wine/fonts/tahoma.ttf >/dev/null 2>&1; then
-  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+  cp --remove-destination /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 else
   echo "screenshots: fonts-wine is not installed: the pictures will show a stand-in font" >&2
 fi
@@ -45,21 +58,8 @@ fi
 "$QLRY_WINESERVER" -k >/dev/null 2>&1 || true
 "$QLRY_WINESERVER" -w >/dev/null 2>&1 || true
 "$QLRY_WINESERVER" -p >/dev/null 2>&1 </dev/null
-keepalive="QuilloryShots-$$"
 "$QLRY_WINE" "$bin/qlry_keepalive.exe" "$keepalive" >/dev/null 2>&1 </dev/null &
 keepalive_pid=$!
-work="$(mktemp -d)"
-program_pid=""
-
-finish() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  "$QLRY_WINE" "$bin/qlry_keepalive.exe" /stop "$keepalive" >/dev/null 2>&1 || true
-  wait "$keepalive_pid" 2>/dev/null || true
-  "$QLRY_WINESERVER" -k >/dev/null 2>&1 || true
-  "$QLRY_WINESERVER" -w >/dev/null 2>&1 || true
-  rm -rf "$WINEPREFIX" "$work"
-}
-trap finish EXIT
 
 winpath() { echo "Z:${1//\//\\}"; }
 
