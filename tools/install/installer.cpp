@@ -122,29 +122,6 @@ void RemoveEmptyKeys(Registry& registry, std::vector<std::wstring> keys) {
         if (IsEmptyKey(registry, key)) registry.DeleteKey(RegRoot::CurrentUser, key);
 }
 
-// A program cannot delete its own file while it runs: cmd does it once this
-// process has ended.
-void RemoveAfterExit(const std::wstring& self, const std::vector<std::wstring>& folders) {
-    std::wstring command = L"/d /c \"ping -n 3 127.0.0.1 >nul & del /f /q \"" + self + L"\"";
-    for (const auto& folder : folders) command += L" & rmdir /q \"" + folder + L"\"";
-    command += L"\"";
-    wchar_t system[MAX_PATH];
-    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    std::wstring exe = Join(system, L"cmd.exe");
-    std::wstring line = L"\"" + exe + L"\" " + command;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
-    if (::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                         &startup, &process)) {
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-}
-
 bool SameFolder(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
 }  // namespace
@@ -213,7 +190,7 @@ std::wstring Install(const Paths& paths) {
     return L"";
 }
 
-std::wstring Uninstall(const Paths& paths) {
+std::wstring Uninstall(const Paths& paths, Leftovers& leftovers) {
     Registry& registry = SystemRegistry();
     std::wstring target = paths.target;
     std::vector<std::wstring> createdKeys, createdFolders;
@@ -243,12 +220,36 @@ std::wstring Uninstall(const Paths& paths) {
 
     std::wstring setup = Join(target, kSetupName);
     if (SameFolder(paths.self, setup)) {
-        RemoveAfterExit(setup, createdFolders);
+        leftovers = {setup, createdFolders};
     } else {
         ::DeleteFileW(setup.c_str());
         for (const auto& folder : createdFolders) ::RemoveDirectoryW(folder.c_str());
     }
     return problem;
+}
+
+// A program cannot delete its own file while it runs: cmd does it two
+// seconds later, when this process has ended.
+void RemoveAfterExit(const Leftovers& leftovers) {
+    if (leftovers.self.empty()) return;
+    std::wstring command = L"/d /c \"ping -n 3 127.0.0.1 >nul & del /f /q \"" + leftovers.self + L"\"";
+    for (const auto& folder : leftovers.folders) command += L" & rmdir /q \"" + folder + L"\"";
+    command += L"\"";
+    wchar_t system[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    std::wstring exe = Join(system, L"cmd.exe");
+    std::wstring line = L"\"" + exe + L"\" " + command;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    if (::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                         &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
 }
 
 }  // namespace qlry::install

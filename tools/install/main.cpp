@@ -88,12 +88,14 @@ int wmain(int argc, wchar_t** argv) {
                            &bytes) == ERROR_SUCCESS && location[0])
             paths.target = location;
     }
-    std::wstring problem = uninstall ? Uninstall(paths) : Install(paths);
+    Leftovers leftovers;
+    std::wstring problem = uninstall ? Uninstall(paths, leftovers) : Install(paths);
     ::CoUninitialize();
-    if (!problem.empty()) {
+    if (!problem.empty())
         Say(L"Quillory: " + problem, true);
-        return 1;
-    }
-    Say(uninstall ? L"Quillory removed from " + paths.target : L"Quillory installed in " + paths.target, false);
-    return 0;
+    else
+        Say(uninstall ? L"Quillory removed from " + paths.target : L"Quillory installed in " + paths.target, false);
+    // Only now: a message box may have kept this program running for long.
+    RemoveAfterExit(leftovers);
+    return problem.empty() ? 0 : 1;
 }
