@@ -245,7 +245,10 @@ void RemoveAfterExit(const Leftovers& leftovers) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION process = {};
-    if (::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+    // Started in the system folder: a folder that is cmd's current one (this
+    // program's, when the list of installed apps starts it there) cannot be
+    // removed.
+    if (::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system,
                          &startup, &process)) {
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
