@@ -111,8 +111,8 @@ TEST(Installer, RoundTripLeavesNoTrace) {
 // machine-wide change a per-user installation may make under Wine.
 std::vector<std::wstring> WineTypeLibKeys() {
     std::vector<std::wstring> keys;
-    for (const wchar_t* view :
-         {L"HKLM\\Software\\Classes\\", L"HKLM\\Software\\Classes\\Wow6432Node\\", L"HKLM\\Software\\Wow6432Node\\Classes\\"}) {
+    for (const wchar_t* view : {L"HKLM\\Software\\Classes\\", L"HKLM\\Software\\Classes\\Wow6432Node\\",
+                                L"HKLM\\Software\\Wow6432Node\\Classes\\"}) {
         keys.push_back(view + std::wstring(L"TypeLib\\") + kLibIdQlryWsLib);
         keys.push_back(view + std::wstring(L"Interface\\") + kIidIMyContextMenu);
     }
@@ -158,8 +158,8 @@ TEST(Installer, PerUserRoundTripLeavesTheMachineHiveAlone) {
     // library's marshaller.
     const std::wstring classes = L"Software\\Classes\\";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, classes + L"CLSID\\" + kIidIMyContextMenu));
-    EXPECT_NE(kIidIMyContextMenu, ReadString(HKEY_LOCAL_MACHINE,
-                                             classes + L"Interface\\" + kIidIMyContextMenu + L"\\ProxyStubClsid32", L""));
+    const std::wstring proxyStub = classes + L"Interface\\" + kIidIMyContextMenu + L"\\ProxyStubClsid32";
+    EXPECT_NE(kIidIMyContextMenu, ReadString(HKEY_LOCAL_MACHINE, proxyStub, L""));
     // The per-user registration itself is in the user's hive.
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, classes + L"CLSID\\" + kClsidMyContextMenu + L"\\InprocServer32"));
 
