@@ -41,13 +41,13 @@ HResult UnregisterEntries(ServerSteps& steps) {
 
 HResult RegisterServer(ServerSteps& steps) {
     HResult result = RegisterEntries(steps);
-    if (Failed(result)) return result;
+    if (Failed(result) || steps.IsPerUser()) return result;
     return steps.RegisterProxy();
 }
 
 HResult UnregisterServer(ServerSteps& steps) {
     HResult result = UnregisterEntries(steps);
-    if (Failed(result)) return result;
+    if (Failed(result) || steps.IsPerUser()) return result;
     result = steps.RegisterProxy();
     if (Failed(result)) return result;
     return steps.UnregisterProxy();

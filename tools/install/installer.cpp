@@ -37,8 +37,10 @@ bool FolderExists(const std::wstring& path) {
 }
 
 // Keys that installing may create above its own: the per-user class keys the
-// registration keeps (NoRemove) and those of the type library and the
-// proxy/stub, the maker's key, the user's Uninstall key.
+// registration keeps (NoRemove) and those the type library's per-user
+// registration writes on Windows (TypeLib, and Interface for its dual
+// interface; the per-user registration has no proxy/stub), the maker's key,
+// the user's Uninstall key.
 std::vector<std::wstring> SharedParentKeys() {
     std::vector<std::wstring> keys = {L"Software\\Varnel", L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                                       L"Software\\Classes", L"Software\\Classes\\TypeLib",
@@ -120,29 +122,6 @@ void RemoveEmptyKeys(Registry& registry, std::vector<std::wstring> keys) {
         if (IsEmptyKey(registry, key)) registry.DeleteKey(RegRoot::CurrentUser, key);
 }
 
-// A program cannot delete its own file while it runs: cmd does it once this
-// process has ended.
-void RemoveAfterExit(const std::wstring& self, const std::vector<std::wstring>& folders) {
-    std::wstring command = L"/d /c \"ping -n 3 127.0.0.1 >nul & del /f /q \"" + self + L"\"";
-    for (const auto& folder : folders) command += L" & rmdir /q \"" + folder + L"\"";
-    command += L"\"";
-    wchar_t system[MAX_PATH];
-    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    std::wstring exe = Join(system, L"cmd.exe");
-    std::wstring line = L"\"" + exe + L"\" " + command;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION process = {};
-    if (::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                         &startup, &process)) {
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-    }
-}
-
 bool SameFolder(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
 }  // namespace
@@ -211,7 +190,7 @@ std::wstring Install(const Paths& paths) {
     return L"";
 }
 
-std::wstring Uninstall(const Paths& paths) {
+std::wstring Uninstall(const Paths& paths, Leftovers& leftovers) {
     Registry& registry = SystemRegistry();
     std::wstring target = paths.target;
     std::vector<std::wstring> createdKeys, createdFolders;
@@ -241,12 +220,39 @@ std::wstring Uninstall(const Paths& paths) {
 
     std::wstring setup = Join(target, kSetupName);
     if (SameFolder(paths.self, setup)) {
-        RemoveAfterExit(setup, createdFolders);
+        leftovers = {setup, createdFolders};
     } else {
         ::DeleteFileW(setup.c_str());
         for (const auto& folder : createdFolders) ::RemoveDirectoryW(folder.c_str());
     }
     return problem;
+}
+
+// A program cannot delete its own file while it runs: cmd does it two
+// seconds later, when this process has ended.
+void RemoveAfterExit(const Leftovers& leftovers) {
+    if (leftovers.self.empty()) return;
+    std::wstring command = L"/d /c \"ping -n 3 127.0.0.1 >nul & del /f /q \"" + leftovers.self + L"\"";
+    for (const auto& folder : leftovers.folders) command += L" & rmdir /q \"" + folder + L"\"";
+    command += L"\"";
+    wchar_t system[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    std::wstring exe = Join(system, L"cmd.exe");
+    std::wstring line = L"\"" + exe + L"\" " + command;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    // Started in the system folder: a folder that is cmd's current one (this
+    // program's, when the list of installed apps starts it there) cannot be
+    // removed.
+    if (::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, system,
+                         &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
 }
 
 }  // namespace qlry::install

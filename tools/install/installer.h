@@ -5,6 +5,7 @@
 // and an entry under the user's Uninstall key points back here. Uninstalling
 // reverses every step, including the keys and folders installing created.
 #include <string>
+#include <vector>
 
 namespace qlry::install {
 
@@ -19,8 +20,19 @@ inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\Curre
 
 std::wstring DefaultTarget();  // %LOCALAPPDATA%\Programs\Quillory
 
-// Each returns 0 on success, else a message for the user.
+// What uninstalling cannot remove while this program runs: this program,
+// when it is the installed copy, and the folders that hold it.
+struct Leftovers {
+    std::wstring self;  // empty: nothing left
+    std::vector<std::wstring> folders;
+};
+
+// Each returns "" on success, else a message for the user.
 std::wstring Install(const Paths& paths);
-std::wstring Uninstall(const Paths& paths);
+std::wstring Uninstall(const Paths& paths, Leftovers& leftovers);
+
+// Has cmd delete the leftovers once this process has ended: call it last,
+// after the user has read the outcome.
+void RemoveAfterExit(const Leftovers& leftovers);
 
 }  // namespace qlry::install

@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <objbase.h>
 
-#include <cstdio>
 #include <string>
 
 #include "installer.h"
@@ -20,11 +19,37 @@ std::wstring ProgramPath() {
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-void Say(const std::wstring& text) {
-    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+bool Usable(HANDLE handle) {
+    return handle && handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// A windows program, so that a double-click opens no console window. What it
+// has to say goes where the caller can read it: the handle the caller gave
+// (a pipe, a file, a console), else the console of the Command Prompt that
+// started it, else a message box (a double-click, the list of installed
+// apps). A console gets wide characters, since a user's folder may hold any;
+// a pipe or a file gets UTF-8.
+void Say(const std::wstring& text, bool failed) {
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (!Usable(out) && ::AttachConsole(ATTACH_PARENT_PROCESS))
+        out = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+    if (!Usable(out)) {
+        ::MessageBoxW(nullptr, text.c_str(), L"Quillory Setup", MB_OK | (failed ? MB_ICONERROR : MB_ICONINFORMATION));
+        return;
+    }
+    DWORD mode = 0, written = 0;
+    if (::GetConsoleMode(out, &mode)) {
+        std::wstring line = text + L"\r\n";
+        ::WriteConsoleW(out, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr);
+        return;
+    }
+    std::wstring line = text + L"\n";
+    int bytes = ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 1) return;
     std::string utf8(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, utf8.data(), bytes, nullptr, nullptr);
-    std::fprintf(stdout, "%s\n", utf8.c_str());
+    ::WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), bytes, nullptr, nullptr);
+    ::WriteFile(out, utf8.data(), static_cast<DWORD>(bytes - 1), &written, nullptr);
 }
 
 }  // namespace
@@ -45,14 +70,14 @@ int wmain(int argc, wchar_t** argv) {
         } else if (arg == L"/to" && i + 1 < argc) {
             to = argv[++i];
         } else {
-            Say(L"usage: QuillorySetup [/uninstall] [/from FOLDER] [/to FOLDER]");
+            Say(L"usage: QuillorySetup [/uninstall] [/from FOLDER] [/to FOLDER]", true);
             return 2;
         }
     }
     if (::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) < 0) return 1;
     paths.target = to.empty() ? DefaultTarget() : to;
     if (paths.target.empty()) {
-        Say(L"cannot find the local application data folder");
+        Say(L"cannot find the local application data folder", true);
         return 1;
     }
     if (uninstall && to.empty()) {
@@ -63,12 +88,14 @@ int wmain(int argc, wchar_t** argv) {
                            &bytes) == ERROR_SUCCESS && location[0])
             paths.target = location;
     }
-    std::wstring problem = uninstall ? Uninstall(paths) : Install(paths);
+    Leftovers leftovers;
+    std::wstring problem = uninstall ? Uninstall(paths, leftovers) : Install(paths);
     ::CoUninitialize();
-    if (!problem.empty()) {
-        Say(L"Quillory: " + problem);
-        return 1;
-    }
-    Say(uninstall ? L"Quillory removed from " + paths.target : L"Quillory installed in " + paths.target);
-    return 0;
+    if (!problem.empty())
+        Say(L"Quillory: " + problem, true);
+    else
+        Say(uninstall ? L"Quillory removed from " + paths.target : L"Quillory installed in " + paths.target, false);
+    // Only now: a message box may have kept this program running for long.
+    RemoveAfterExit(leftovers);
+    return problem.empty() ? 0 : 1;
 }

@@ -105,4 +105,6 @@ HResult CServerRegistrar::UnregisterProxy() { return PrxDllUnregisterServer(); }
 
 void CServerRegistrar::SwitchToPerUser() { g_module.m_bPerUser = true; }
 
+bool CServerRegistrar::IsPerUser() const { return g_module.m_bPerUser; }
+
 }  // namespace qlry

@@ -19,6 +19,7 @@ public:
     HResult RegisterProxy() override;
     HResult UnregisterProxy() override;
     void SwitchToPerUser() override;
+    bool IsPerUser() const override;
 
 private:
     HResult ApplyScript(bool appId, bool registering);

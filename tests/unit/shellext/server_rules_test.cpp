@@ -31,6 +31,7 @@ public:
         perUser = true;
         calls.push_back("user");
     }
+    bool IsPerUser() const override { return perUser; }
 
 private:
     HResult Step(const std::string& name) {
@@ -100,9 +101,60 @@ TEST(InstallServer, OtherCommandLinesKeepMachineMode) {
 TEST(InstallServer, FailedInstallUnregisters) {
     RecordingSteps steps;
     steps.failing = "typelib+";
-    EXPECT_EQ(kEFail, InstallServer(steps, true, L"user"));
-    EXPECT_EQ((Calls{"user", "locale", "appid+", "class+", "typelib+", "restore", "locale", "class-", "typelib-",
-                     "appid-", "restore", "proxy+", "proxy-"}),
+    EXPECT_EQ(kEFail, InstallServer(steps, true, nullptr));
+    EXPECT_EQ((Calls{"locale", "appid+", "class+", "typelib+", "restore", "locale", "class-", "typelib-", "appid-",
+                     "restore", "proxy+", "proxy-"}),
+              steps.calls);
+}
+
+// A user without administrator rights cannot write the machine-wide
+// interface keys of the proxy/stub: per-user mode never asks for them, not
+// when registering, unregistering or cleaning up after a failure.
+TEST(InstallServer, PerUserLeavesTheProxyStubAlone) {
+    struct {
+        bool install;
+        const char* failing;
+        HResult result;
+        Calls calls;
+    } const cases[] = {
+        {true, "", kSOk, {"user", "locale", "appid+", "class+", "typelib+", "restore"}},
+        {false, "", kSOk, {"user", "locale", "class-", "typelib-", "appid-", "restore"}},
+        {true,
+         "typelib+",
+         kEFail,
+         {"user", "locale", "appid+", "class+", "typelib+", "restore", "locale", "class-", "typelib-", "appid-",
+          "restore"}},
+        // A proxy/stub that would fail (no rights) is not reached at all.
+        {true, "proxy+", kSOk, {"user", "locale", "appid+", "class+", "typelib+", "restore"}},
+        {false, "proxy+", kSOk, {"user", "locale", "class-", "typelib-", "appid-", "restore"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.install ? "install" : "uninstall") + " failing " + c.failing);
+        RecordingSteps steps;
+        steps.failing = c.failing;
+        EXPECT_EQ(c.result, InstallServer(steps, c.install, L"user"));
+        EXPECT_EQ(c.calls, steps.calls);
+    }
+}
+
+TEST(InstallServer, MachineModeStillRegistersTheProxyStub) {
+    RecordingSteps install, uninstall;
+    EXPECT_EQ(kSOk, InstallServer(install, true, L"users"));
+    EXPECT_EQ("proxy+", install.calls.back());
+    EXPECT_EQ(kSOk, InstallServer(uninstall, false, nullptr));
+    EXPECT_EQ((Calls{"proxy+", "proxy-"}), Calls(uninstall.calls.end() - 2, uninstall.calls.end()));
+}
+
+// The flag lasts for the process: a later DllRegisterServer or
+// DllUnregisterServer in it stays per user too.
+TEST(InstallServer, PerUserModeLastsForLaterCalls) {
+    RecordingSteps steps;
+    ASSERT_EQ(kSOk, InstallServer(steps, true, L"USER"));
+    steps.calls.clear();
+    EXPECT_EQ(kSOk, RegisterServer(steps));
+    EXPECT_EQ(kSOk, UnregisterServer(steps));
+    EXPECT_EQ((Calls{"locale", "appid+", "class+", "typelib+", "restore", "locale", "class-", "typelib-", "appid-",
+                     "restore"}),
               steps.calls);
 }
 

@@ -4,11 +4,13 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <iostream>
 #include <iterator>
 
 #include <gtest/gtest.h>
 
 #include "shellext/class_ids.h"
+#include "win/shellext/registry_dump.h"
 #include "win/shellext/shellext_win_support.h"
 #include "win/support/win_test_support.h"
 
@@ -49,14 +51,19 @@ void ExpectSameRegistry(std::vector<std::wstring> before, std::vector<std::wstri
     EXPECT_EQ(std::vector<std::wstring>{}, Missing(after, before)) << "left behind";
 }
 
-TEST(Installer, RoundTripLeavesNoTrace) {
-    // The deliverables to install: the DLL, and the recorder as the program
-    // (or the real program when it is built).
+// The deliverables to install, in a folder of their own: the DLL, and the
+// recorder as the program (or the real program when it is built).
+std::wstring SourceFolder() {
     std::wstring source = MakeTempFolder(L"setup-source");
-    ASSERT_TRUE(::CopyFileW(DllPath().c_str(), (source + L"\\QLRY_WS.dll").c_str(), FALSE));
+    EXPECT_TRUE(::CopyFileW(DllPath().c_str(), (source + L"\\QLRY_WS.dll").c_str(), FALSE));
     std::wstring program = FileExists(BinFile(L"Quillory.exe")) ? BinFile(L"Quillory.exe")
                                                                  : BinFile(L"qlry_cmdline_recorder.exe");
-    ASSERT_TRUE(::CopyFileW(program.c_str(), (source + L"\\Quillory.exe").c_str(), FALSE));
+    EXPECT_TRUE(::CopyFileW(program.c_str(), (source + L"\\Quillory.exe").c_str(), FALSE));
+    return source;
+}
+
+TEST(Installer, RoundTripLeavesNoTrace) {
+    const std::wstring source = SourceFolder();
 
     const std::wstring target = LocalAppData() + L"\\Programs\\Quillory";
     const bool programsExisted = FileExists(LocalAppData() + L"\\Programs");
@@ -93,6 +100,79 @@ TEST(Installer, RoundTripLeavesNoTrace) {
     EXPECT_TRUE(WaitUntilGone(target)) << "the installation folder is still there";
     EXPECT_EQ(programsExisted, FileExists(LocalAppData() + L"\\Programs"));
     ExpectSameRegistry(before, Snapshot());
+}
+
+// Wine's RegisterTypeLibForUser writes the type library's keys, and those of
+// the dual interface it describes, machine-wide under HKLM\Software\Classes
+// (Windows writes them below the current user's classes), and for a 64-bit
+// library once more in the 32-bit view (Software\Wow6432Node\Classes, which
+// the dump also meets through its alias Software\Classes\Wow6432Node). Its
+// UnRegisterTypeLibForUser removes them again. These trees are the only
+// machine-wide change a per-user installation may make under Wine.
+std::vector<std::wstring> WineTypeLibKeys() {
+    std::vector<std::wstring> keys;
+    for (const wchar_t* view : {L"HKLM\\Software\\Classes\\", L"HKLM\\Software\\Classes\\Wow6432Node\\",
+                                L"HKLM\\Software\\Wow6432Node\\Classes\\"}) {
+        keys.push_back(view + std::wstring(L"TypeLib\\") + kLibIdQlryWsLib);
+        keys.push_back(view + std::wstring(L"Interface\\") + kIidIMyContextMenu);
+    }
+    return keys;
+}
+
+bool UnderWineTypeLibKeys(const std::wstring& line) {
+    for (const auto& key : WineTypeLibKeys())
+        if (LineIsUnder(line, key)) return true;
+    return false;
+}
+
+std::string Listed(const std::vector<std::wstring>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += "  " + Utf8(line) + "\n";
+    return text;
+}
+
+// A user without administrator rights can write only their own hive: the
+// installation must leave HKEY_LOCAL_MACHINE as it found it (but for Wine's
+// type library keys above), and the uninstallation must leave both hives
+// exactly as they were.
+TEST(Installer, PerUserRoundTripLeavesTheMachineHiveAlone) {
+    const std::wstring source = SourceFolder();
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Varnel\\Quillory");
+    const auto machineBefore = DumpTree(HKEY_LOCAL_MACHINE, L"HKLM");
+    const auto userBefore = DumpTree(HKEY_CURRENT_USER, L"HKCU");
+    ASSERT_GT(machineBefore.size(), 1000u) << "the machine hive could not be read";
+
+    ProcessResult setup = RunCaptured(BinFile(L"QuillorySetup.exe"), L"/from \"" + source + L"\"");
+    ASSERT_EQ(0, setup.exitCode) << setup.output;
+    const TreeChanges installed = CompareDumps(machineBefore, DumpTree(HKEY_LOCAL_MACHINE, L"HKLM"));
+    EXPECT_EQ(std::vector<std::wstring>{}, installed.removed) << "removed machine-wide";
+    std::vector<std::wstring> foreign;
+    std::copy_if(installed.added.begin(), installed.added.end(), std::back_inserter(foreign),
+                 [](const std::wstring& line) { return !UnderWineTypeLibKeys(line); });
+    EXPECT_EQ(std::vector<std::wstring>{}, foreign) << "written machine-wide";
+    std::cout << "[ machine-wide lines added by Wine's RegisterTypeLibForUser: " << installed.added.size() << " of "
+              << machineBefore.size() + installed.added.size() << " in HKLM ]\n"
+              << Listed(installed.added);
+    // What the proxy/stub's registration would have added: its own class
+    // key, and the interface marshalled through it instead of the type
+    // library's marshaller.
+    const std::wstring classes = L"Software\\Classes\\";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, classes + L"CLSID\\" + kIidIMyContextMenu));
+    const std::wstring proxyStub = classes + L"Interface\\" + kIidIMyContextMenu + L"\\ProxyStubClsid32";
+    EXPECT_NE(kIidIMyContextMenu, ReadString(HKEY_LOCAL_MACHINE, proxyStub, L""));
+    // The per-user registration itself is in the user's hive.
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, classes + L"CLSID\\" + kClsidMyContextMenu + L"\\InprocServer32"));
+
+    const std::wstring target = LocalAppData() + L"\\Programs\\Quillory";
+    ProcessResult remove = RunCaptured(target + L"\\QuillorySetup.exe", L"/uninstall");
+    ASSERT_EQ(0, remove.exitCode) << remove.output;
+    EXPECT_TRUE(WaitUntilGone(target));
+    const TreeChanges machine = CompareDumps(machineBefore, DumpTree(HKEY_LOCAL_MACHINE, L"HKLM"));
+    EXPECT_EQ(std::vector<std::wstring>{}, machine.added) << "left machine-wide";
+    EXPECT_EQ(std::vector<std::wstring>{}, machine.removed) << "removed machine-wide";
+    const TreeChanges user = CompareDumps(userBefore, DumpTree(HKEY_CURRENT_USER, L"HKCU"));
+    EXPECT_EQ(std::vector<std::wstring>{}, user.added) << "left in the user's hive";
+    EXPECT_EQ(std::vector<std::wstring>{}, user.removed) << "removed from the user's hive";
 }
 
 TEST(Installer, MissingDeliverablesInstallNothing) {

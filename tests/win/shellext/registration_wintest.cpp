@@ -63,6 +63,9 @@ protected:
         if (owner == Machine) {  // the type library and the merged proxy/stub
             EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, typeLibKey + L"\\1.0"));
             EXPECT_EQ(kIidIMyContextMenu, ReadString(HKEY_CLASSES_ROOT, interfaceKey + L"\\ProxyStubClsid32", L""));
+        } else if (owner == User) {  // the type library alone: the proxy/stub is machine-wide
+            EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + kIidIMyContextMenu));
+            EXPECT_NE(kIidIMyContextMenu, ReadString(HKEY_CLASSES_ROOT, interfaceKey + L"\\ProxyStubClsid32", L""));
         } else if (!perUser) {
             EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, typeLibKey));
             EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, interfaceKey));

@@ -110,8 +110,13 @@ std::wstring ReadString(HKEY root, const std::wstring& path, const std::wstring&
 }
 
 std::string WaitForFile(const std::wstring& path, DWORD timeoutMs) {
+    // A file that exists but cannot be read yet (Wine may still hold it in
+    // the writer's rename) is read again.
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (FileExists(path)) return ReadFileBytes(path);
+        if (FileExists(path)) {
+            std::string bytes = ReadFileBytes(path);
+            if (!bytes.empty()) return bytes;
+        }
         ::Sleep(50);
     }
     return "";

@@ -29,7 +29,7 @@ bool KeyExists(HKEY root, const std::wstring& path);
 // A string value, or "<none>".
 std::wstring ReadString(HKEY root, const std::wstring& path, const std::wstring& name);
 
-// The whole file once it exists, or "" after the timeout.
+// The whole file once it exists and holds something, or "" after the timeout.
 std::string WaitForFile(const std::wstring& path, DWORD timeoutMs = 15000);
 bool WaitUntilGone(const std::wstring& path, DWORD timeoutMs = 15000);
 
