@@ -29,8 +29,9 @@ HGlobal FakeClipboard::GetData(uint32_t format) {
 
 HGlobal FakeClipboard::SetData(uint32_t format, HGlobal block) {
     EXPECT_TRUE(m_open) << "SetClipboardData without OpenClipboard";
-    if (failSet || !m_open) return nullptr;
+    if (failSet || !m_open || (refuseFormat != 0 && format == refuseFormat)) return nullptr;
     Put(format, block);
+    m_setOrder.push_back(format);
     return block;
 }
 
@@ -62,6 +63,13 @@ void FakeClipboard::Put(uint32_t format, HGlobal block) {
     auto found = m_data.find(format);
     if (found != m_data.end() && found->second != block) m_memory.Free(found->second);
     m_data[format] = block;
+}
+
+void FakeClipboard::Remove(uint32_t format) {
+    auto found = m_data.find(format);
+    if (found == m_data.end()) return;
+    m_memory.Free(found->second);
+    m_data.erase(found);
 }
 
 void FakeClipboard::PutText(const std::u16string& text) {
