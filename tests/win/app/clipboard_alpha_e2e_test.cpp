@@ -64,22 +64,6 @@ int PositionOf(const std::vector<UINT>& formats, UINT format) {
     return -1;
 }
 
-// Only "PNG", as a program that offers nothing else puts it.
-bool PutPngAlone(const std::string& bytes) {
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (!block) return false;
-    std::memcpy(::GlobalLock(block), bytes.data(), bytes.size());
-    ::GlobalUnlock(block);
-    if (!EmptyTheClipboard() || !::OpenClipboard(nullptr)) {
-        ::GlobalFree(block);
-        return false;
-    }
-    const bool ok = ::SetClipboardData(PngFormat(), block) != nullptr;
-    if (!ok) ::GlobalFree(block);
-    ::CloseClipboard();
-    return ok;
-}
-
 uint32_t U32(const std::string& bytes, size_t at) {
     uint32_t v = 0;
     std::memcpy(&v, bytes.data() + at, 4);
@@ -181,7 +165,7 @@ TEST_F(ClipboardAlphaEndToEnd, AnotherProgramsPngPastesWithItsAlpha) {
     const std::string file = LogoBytes();
     CxImage original;
     ASSERT_TRUE(DecodePng(file, original));
-    ASSERT_TRUE(PutPngAlone(file));
+    ASSERT_TRUE(PutClipboardRegistered(L"PNG", file));
 
     ASSERT_EQ(RunQuillory(L"-p " + Quoted(Path(L"x.png"))), 0);
     CxImage asPng;
