@@ -24,8 +24,11 @@ HGlobal EncodePngBlock(CxImage& image, GlobalMemory& memory) {
 }
 
 ClipboardAlphaBlocks::ClipboardAlphaBlocks(CxImage& image, GlobalMemory& memory)
-    : m_png(memory, cximage::HasTransparency(image) ? EncodePngBlock(image, memory) : nullptr),
-      m_dibV5(memory, cximage::HasTransparency(image) ? cximage::ExportDibV5Handle(image, memory) : nullptr) {}
+    : ClipboardAlphaBlocks(image, memory, cximage::HasTransparency(image)) {}
+
+ClipboardAlphaBlocks::ClipboardAlphaBlocks(CxImage& image, GlobalMemory& memory, bool transparent)
+    : m_png(memory, transparent ? EncodePngBlock(image, memory) : nullptr),
+      m_dibV5(memory, transparent ? cximage::ExportDibV5Handle(image, memory) : nullptr) {}
 
 void ClipboardAlphaBlocks::HandTo(Clipboard& clipboard) {
     if (m_png) {

@@ -28,6 +28,8 @@ public:
     void HandTo(Clipboard& clipboard);
 
 private:
+    ClipboardAlphaBlocks(CxImage& image, GlobalMemory& memory, bool transparent);
+
     UniqueGlobal m_png;
     UniqueGlobal m_dibV5;
 };
