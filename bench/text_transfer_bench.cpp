@@ -23,6 +23,8 @@ public:
     qlry::HGlobal GetData(uint32_t format) override { return m_data.count(format) ? m_data[format] : nullptr; }
     qlry::HGlobal SetData(uint32_t format, qlry::HGlobal block) override { return m_data[format] = block; }
     bool Close() override { return true; }
+    uint32_t RegisterFormat(const wchar_t*) override { return 0xC000; }
+    bool IsFormatAvailable(uint32_t format) override { return m_data.count(format) != 0; }
 
 private:
     void Clear() {

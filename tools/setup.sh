@@ -12,7 +12,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   wine64 wine64-tools libwine-dev
-  xvfb x11-utils imagemagick nasm
+  xvfb x11-utils imagemagick nasm fonts-wine
 )
 
 sudo_cmd=()

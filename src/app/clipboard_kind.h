@@ -2,6 +2,6 @@
 #include "app/content_kind.h"
 #include "platform/clipboard.h"
 
-// What the clipboard holds; text wins over a bitmap. KindNone when the
-// clipboard cannot be opened.
+// What the clipboard holds; text wins over an image (a bitmap, or a "PNG"
+// alone). KindNone when the clipboard cannot be opened.
 ContentKind GetClipboardKind(qlry::Clipboard& clipboard);

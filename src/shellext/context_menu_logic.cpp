@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
+#include "app/clipboard_probe.h"
 #include "app/content_kind.h"
 #include "shellext/fixed_text.h"
 #include "shellext/launch_parameters.h"
@@ -26,9 +27,8 @@ void NarrowAscii(const wchar_t* text, char* out, size_t capacity) {
 int32_t CContextMenuLogic::GetClipboardKind() noexcept {
     ClipboardGuard open(m_ports.clipboard);
     if (!open) return KindNone;
-    if (m_ports.clipboard.GetData(kCfUnicodeText)) return KindText;
-    if (m_ports.clipboard.GetData(kCfDib)) return KindImage;
-    return KindNone;
+    // The same decision as the main program's, which runs when a paste is chosen.
+    return ProbeOpenClipboard(m_ports.clipboard);
 }
 
 HResult CContextMenuLogic::Initialize(ItemIdList pidlFolder, DataObject pdtobj) noexcept {

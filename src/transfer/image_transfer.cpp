@@ -1,5 +1,7 @@
 #include "transfer/image_transfer.h"
 
+#include "transfer/clipboard_alpha_blocks.h"
+#include "transfer/clipboard_image_reader.h"
 #include "transfer/image_target_format.h"
 #include "transfer/name_dialogs.h"
 #include "ximage/ximage.h"
@@ -11,6 +13,8 @@ int CImageTransfer::CopyToClipboard(const std::wstring& path) {
 
     qlry::UniqueGlobal block(m_services.memory, image.ExportDibHandle(m_services.memory));
     if (!block) return kTransferFailed;
+    // A picture with transparency also goes as "PNG" and CF_DIBV5, which keep it.
+    qlry::ClipboardAlphaBlocks alphaBlocks(image, m_services.memory);
 
     qlry::ClipboardGuard open(m_services.clipboard);
     if (!open) return kTransferFailed;
@@ -18,6 +22,7 @@ int CImageTransfer::CopyToClipboard(const std::wstring& path) {
     if (!m_services.clipboard.Empty()) return kTransferFailed;
     if (!m_services.clipboard.SetData(qlry::kCfDib, block.get())) return kTransferFailed;
     block.release();  // the clipboard owns it now
+    alphaBlocks.HandTo(m_services.clipboard);
     return kTransferOk;
 }
 
@@ -25,15 +30,10 @@ int CImageTransfer::PasteIntoFile(const std::wstring& path, int /*bAppend: an im
     const uint32_t format = qlry::TargetImageFormat(path);
     if (format == CXIMAGE_FORMAT_UNKNOWN) return kTransferFailed;
 
+    // The blocks stay the clipboard's; they are only read, and the
+    // clipboard is closed before the file is written.
     CxImage image(CXIMAGE_FORMAT_UNKNOWN);
-    {
-        // The block stays the clipboard's; it is only read, and the
-        // clipboard is closed before the file is written.
-        qlry::ClipboardGuard open(m_services.clipboard);
-        if (!open) return kTransferFailed;
-        qlry::HGlobal block = m_services.clipboard.GetData(qlry::kCfDib);
-        if (!block || !image.ImportDibHandle(block, m_services.memory)) return kTransferFailed;
-    }
+    if (!qlry::ReadClipboardImage(m_services.clipboard, m_services.memory, image)) return kTransferFailed;
     return image.Save(path, format, m_services.files) ? kTransferOk : kTransferFailed;
 }
 

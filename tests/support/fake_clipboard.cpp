@@ -23,13 +23,15 @@ bool FakeClipboard::Empty() {
 
 HGlobal FakeClipboard::GetData(uint32_t format) {
     EXPECT_TRUE(m_open) << "GetClipboardData without OpenClipboard";
+    ++m_gets[format];
     return m_open ? Block(format) : nullptr;
 }
 
 HGlobal FakeClipboard::SetData(uint32_t format, HGlobal block) {
     EXPECT_TRUE(m_open) << "SetClipboardData without OpenClipboard";
-    if (failSet || !m_open) return nullptr;
+    if (failSet || !m_open || (refuseFormat != 0 && format == refuseFormat)) return nullptr;
     Put(format, block);
+    m_setOrder.push_back(format);
     return block;
 }
 
@@ -40,10 +42,34 @@ bool FakeClipboard::Close() {
     return was;
 }
 
+uint32_t FakeClipboard::RegisterFormat(const wchar_t* name) {
+    if (failRegister || !name || !*name) return 0;
+    std::wstring key;
+    for (const wchar_t* c = name; *c; ++c) key.push_back(*c >= L'a' && *c <= L'z' ? *c - L'a' + L'A' : *c);
+    auto found = m_names.find(key);
+    if (found != m_names.end()) return found->second;
+    // Registered formats are numbered from 0xC000 upwards.
+    const auto id = static_cast<uint32_t>(0xC000 + m_names.size());
+    m_names.emplace(key, id);
+    return id;
+}
+
+int FakeClipboard::GetCount(uint32_t format) const {
+    auto found = m_gets.find(format);
+    return found == m_gets.end() ? 0 : found->second;
+}
+
 void FakeClipboard::Put(uint32_t format, HGlobal block) {
     auto found = m_data.find(format);
     if (found != m_data.end() && found->second != block) m_memory.Free(found->second);
     m_data[format] = block;
+}
+
+void FakeClipboard::Remove(uint32_t format) {
+    auto found = m_data.find(format);
+    if (found == m_data.end()) return;
+    m_memory.Free(found->second);
+    m_data.erase(found);
 }
 
 void FakeClipboard::PutText(const std::u16string& text) {

@@ -11,6 +11,8 @@ public:
     HGlobal GetData(uint32_t format) override;
     HGlobal SetData(uint32_t format, HGlobal block) override;
     bool Close() override;
+    uint32_t RegisterFormat(const wchar_t* name) override;
+    bool IsFormatAvailable(uint32_t format) override;
 };
 
 }  // namespace qlry

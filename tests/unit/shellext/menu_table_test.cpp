@@ -154,9 +154,26 @@ TEST_F(HandlerTest, ClipboardThatCannotBeOpenedHoldsNothing) {
     EXPECT_EQ(1, Query());
 }
 
+// Some programs offer a picture only as "PNG"; the paste reads it, so the
+// menu offers the image entries for it, without fetching its data.
+TEST_F(HandlerTest, PngAloneIsOfferedAsAnImage) {
+    const uint32_t png = clipboard.Registered(L"PNG");
+    clipboard.Put(png, memory.Alloc(kGmemMoveable, 16));
+    MenuForFile(L"C:\Data\logo.png", 2);
+    EXPECT_EQ(L"Paste Clipboard Image to File", menu.Items(hostMenu)[2].text);
+    EXPECT_EQ(kImageOverwriteHelp, HelpW(1));
+
+    ASSERT_EQ(kSOk, InitBackground(L"C:\Pictures"));
+    ASSERT_EQ(1, Query());
+    EXPECT_EQ(L"Paste Clipboard Image as File", menu.Items(hostMenu)[1].text);
+    EXPECT_EQ(0, clipboard.GetCount(png));
+    EXPECT_EQ(0, registry.Calls());
+}
+
 TEST_F(HandlerTest, OtherClipboardFormatsCountAsNothing) {
     clipboard.Put(2 /* CF_BITMAP */, memory.Alloc(kGmemMoveable, 4));
     clipboard.Put(1 /* CF_TEXT */, memory.Alloc(kGmemMoveable, 4));
+    clipboard.Put(clipboard.Registered(L"PNG Image"), memory.Alloc(kGmemMoveable, 4));
     EXPECT_EQ(KindNone, handler.GetClipboardKind());
 }
 

@@ -76,6 +76,11 @@ protected:
     }
 
     void Clipboard(int kind) {
+        // A "PNG" alone, as some programs offer a picture: only the format counts.
+        if (kind == 3) {
+            ASSERT_TRUE(PutClipboardRegistered(L"PNG", "\x89PNG\r\n\x1A\n"));
+            return;
+        }
         std::wstring text = L"clip text";
         ASSERT_TRUE(PutClipboard(kind == 1 ? &text : nullptr, kind == 2 ? 4 : 0, 4, RGB(10, 20, 30)));
     }
@@ -117,7 +122,7 @@ protected:
 // between the host's own two, and the help text of each offset.
 struct MenuRow {
     const char* name;
-    int clipboard;  // 0 nothing, 1 text, 2 image
+    int clipboard;  // 0 nothing, 1 text, 2 image (a bitmap), 3 a "PNG" alone
     enum { File, Folder, DriveRootBackground } target;
     std::vector<Entry> entries;
     std::vector<std::wstring> help;
@@ -144,6 +149,11 @@ std::vector<MenuRow> MenuRows() {
         {"DirectoryWithImage", 2, MenuRow::Folder, {{L"Paste Clipboard Image as File", kFirst, {}}},
          {L"Create a new file, and paste the image on your clipboard to the file."}},
         {"DriveRootBackgroundWithText", 1, MenuRow::DriveRootBackground, {textNew}, {kTextNewHelp}},
+        {"FileWithPngAlone", 3, MenuRow::File, {copy, {L"Paste Clipboard Image to File", kFirst + 1, {}}},
+         {kCopyHelp, L"Paste the image on your clipboard to the selected file, overwrite the file."}},
+        {"DriveRootBackgroundWithPngAlone", 3, MenuRow::DriveRootBackground,
+         {{L"Paste Clipboard Image as File", kFirst, {}}},
+         {L"Create a new file, and paste the image on your clipboard to the file."}},
     };
 }
 

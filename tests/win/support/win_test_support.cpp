@@ -1,5 +1,6 @@
 #include "win/support/win_test_support.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -117,6 +118,24 @@ bool PutClipboardBitmap(int width, int height, COLORREF color) { return PutClipb
 bool EmptyTheClipboard() {
     if (!OpenWithRetry()) return false;
     const bool ok = ::EmptyClipboard() != FALSE;
+    ::CloseClipboard();
+    return ok;
+}
+
+bool PutClipboardRegistered(const wchar_t* name, const std::string& bytes) {
+    const UINT format = ::RegisterClipboardFormatW(name);
+    if (!format) return false;
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!block) return false;
+    std::memcpy(::GlobalLock(block), bytes.data(), bytes.size());
+    ::GlobalUnlock(block);
+    if (!OpenWithRetry()) {
+        ::GlobalFree(block);
+        return false;
+    }
+    ::EmptyClipboard();
+    const bool ok = ::SetClipboardData(format, block) != nullptr;
+    if (!ok) ::GlobalFree(block);
     ::CloseClipboard();
     return ok;
 }

@@ -30,6 +30,9 @@ bool PutClipboardBitmap(int width, int height, COLORREF color);
 // bitmap of the given size (when width > 0) on it as CF_BITMAP.
 bool PutClipboard(const std::wstring* text, int width, int height, COLORREF color);
 bool EmptyTheClipboard();
+// Empties the clipboard and puts the bytes on it in the registered format
+// `name` only, as a program that offers nothing else does (a "PNG" alone).
+bool PutClipboardRegistered(const wchar_t* name, const std::string& bytes);
 // The clipboard's CF_UNICODETEXT up to its NUL; false when there is none.
 bool ClipboardText(std::wstring& text);
 

@@ -1,0 +1,41 @@
+#include "transfer/clipboard_alpha_blocks.h"
+
+#include <cstring>
+
+#include "ximage/cx_mem_stream.h"
+#include "ximage/ximage.h"
+#include "ximage/ximage_dibv5.h"
+
+namespace qlry {
+
+HGlobal EncodePngBlock(CxImage& image, GlobalMemory& memory) {
+    CxMemStream encoded;
+    if (!encoded.Open() || !image.Encode(&encoded, CXIMAGE_FORMAT_PNG)) return nullptr;
+    const auto size = static_cast<size_t>(encoded.Size());
+    if (size == 0) return nullptr;
+    UniqueGlobal block(memory, memory.Alloc(kGmemMoveable, size));
+    if (!block) return nullptr;
+    {
+        GlobalLockGuard lock(memory, block.get());
+        if (!lock) return nullptr;
+        std::memcpy(lock.get(), encoded.GetBuffer(false), size);
+    }
+    return block.release();
+}
+
+ClipboardAlphaBlocks::ClipboardAlphaBlocks(CxImage& image, GlobalMemory& memory)
+    : ClipboardAlphaBlocks(image, memory, cximage::HasTransparency(image)) {}
+
+ClipboardAlphaBlocks::ClipboardAlphaBlocks(CxImage& image, GlobalMemory& memory, bool transparent)
+    : m_png(memory, transparent ? EncodePngBlock(image, memory) : nullptr),
+      m_dibV5(memory, transparent ? cximage::ExportDibV5Handle(image, memory) : nullptr) {}
+
+void ClipboardAlphaBlocks::HandTo(Clipboard& clipboard) {
+    if (m_png) {
+        const uint32_t png = clipboard.RegisterFormat(kPngFormatName);
+        if (png != 0 && clipboard.SetData(png, m_png.get())) m_png.release();
+    }
+    if (m_dibV5 && clipboard.SetData(kCfDibV5, m_dibV5.get())) m_dibV5.release();
+}
+
+}  // namespace qlry
