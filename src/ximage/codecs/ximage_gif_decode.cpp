@@ -387,7 +387,8 @@ bool CxImageGIF::Decode(CxStream* stream) {
                     }
                 }
                 canvas.SetTransIndex(firstTransIndex);
-                canvas.SetPalette(GetPalette(), 256);
+                // 256 entries asked for, as many as this image has.
+                canvas.SetPalette(GetPalette(), std::min<uint32_t>(256, GetNumColors()));
                 if (!TakeOver(canvas)) return false;
             } else {
                 info.transIndex = firstTransIndex;

@@ -86,20 +86,22 @@ int16_t CxImageGIF::LzwDecode(CxStream* stream, int32_t rowLength, int32_t& badC
     uint8_t* const row = rowBuffer.data();
     int32_t pos = 0;
 
-    // Streams that do not begin with a clear code start from code 0.
     int oc = 0;
     int fc = 0;
+    // The data starts as if after a clear code, whether or not it begins
+    // with one: its first code is a character and adds no string.
+    bool start = true;
     for (;;) {
         int c = NextCode(stream);
         if (c == endingCode) break;
         if (c < 0) return 0;  // read failure: the row in progress is dropped
 
-        if (c == clearCode) {
+        if (c == clearCode || start) {
+            start = false;
             currSize = static_cast<int16_t>(size + 1);
             slot = firstFree;
             topSlot = static_cast<int16_t>(1 << currSize);
-            while ((c = NextCode(stream)) == clearCode) {
-            }
+            while (c == clearCode) c = NextCode(stream);
             if (c == endingCode) break;
             if (c < 0) return 0;
             if (c >= slot) c = 0;

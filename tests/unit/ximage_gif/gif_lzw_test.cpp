@@ -58,9 +58,12 @@ TEST(GifLzw, StringsTableGrowthAndRepeatedCodes) {
 }
 
 TEST(GifLzw, StreamWithoutAFirstClearCode) {
-    // No clear: previous code and first character are 0, so 258 is "0 then 5".
-    EXPECT_EQ(DecodeCodes({5, 258, 257}, 3, 1), (std::vector<uint8_t>{5, 0, 5}));
-    EXPECT_EQ(DecodeCodes({9, 9, 257}, 2, 1), (std::vector<uint8_t>{9, 9}));
+    // The first code is read as if after a clear: it adds no string, so 258
+    // is the next string ("5 5"), as in every other reader.
+    EXPECT_EQ(DecodeCodes({5, 258, 257}, 3, 1), (std::vector<uint8_t>{5, 5, 5}));
+    EXPECT_EQ(DecodeCodes({9, 9, 258, 257}, 4, 1), (std::vector<uint8_t>{9, 9, 9, 9}));
+    // A first code past the table becomes 0, as after a clear.
+    EXPECT_EQ(DecodeCodes({300, 4, 257}, 2, 1), (std::vector<uint8_t>{0, 4}));
 }
 
 TEST(GifLzw, PastTheFullTableDecodingGoesOnAtTwelveBits) {
