@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ximage/codecs/ximage_bmp.h"
+#include "ximage/codecs/ximage_gif.h"
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
@@ -17,6 +18,7 @@ namespace {
 constexpr std::array kCodecs{
     CxCodecRow<CxImageBMP>(CXIMAGE_FORMAT_BMP),
     CxCodecRow<CxImageJPG>(CXIMAGE_FORMAT_JPG),
+    CxCodecRow<CxImageGIF>(CXIMAGE_FORMAT_GIF, true),
     CxCodecRow<CxImagePNG>(CXIMAGE_FORMAT_PNG),
     CxCodecRow<CxImageTGA>(CXIMAGE_FORMAT_TGA),
     CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),

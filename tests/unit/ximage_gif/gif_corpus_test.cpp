@@ -1,0 +1,113 @@
+// Third-party GIF files: every one decodes or fails cleanly, by type and by
+// detection, at every frame; every truncation of the good ones too; what
+// decodes also encodes and decodes back to the same colours.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "gif_builder.h"
+#include "support/corpus.h"
+#include "ximage/cx_mem_stream.h"
+#include "ximage/ximage.h"
+
+namespace {
+
+using giftest::Bytes;
+using giftest::DecodeGif;
+using qlry::test::CorpusEntry;
+
+std::vector<CorpusEntry> GifCorpus() { return qlry::test::CorpusEntries("gif"); }
+Bytes CorpusBytes(const std::string& name) { return qlry::test::ReadCorpusBytes("gif/" + name); }
+
+void ExpectClean(bool ok, const CxImage& image, const std::string& what) {
+    if (ok) {
+        ASSERT_TRUE(image.IsValid()) << what;
+        const uint32_t bpp = image.GetBpp();
+        EXPECT_TRUE(bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24) << what;
+        EXPECT_GE(image.GetNumFrames(), 1) << what;
+        EXPECT_EQ(image.GetType(), CXIMAGE_FORMAT_GIF) << what;
+    } else {
+        EXPECT_FALSE(image.IsValid()) << what;
+    }
+}
+
+// Files not marked broken that hold no picture this decoder can show, and why.
+const std::set<std::string> kDeclined = {
+    "libgd_conf_invalid_zero_dimensions.gif",  // a 0 x 0 screen
+    "wuffs_artificial_no-frames.gif",          // no image at all
+    "zigimg_pygif_zero-size.gif",              // 0 x 0 screen and image
+    "zigimg_pygif_zero-width.gif",             // image and screen 0 wide
+    "zigimg_pygif_image-zero-size.gif",        // the only image is 0 x 0
+    "wuffs_artificial_frame-out-of-bounds.gif",  // its images lie beyond the screen
+    "zigimg_pygif_no-data.gif",                // a screen without any image
+};
+
+TEST(GifCorpus, EveryFileAndFrameDecodesOrFailsCleanly) {
+    const std::vector<CorpusEntry> files = GifCorpus();
+    ASSERT_GE(files.size(), 80u);
+    size_t decoded = 0;
+    for (const CorpusEntry& entry : files) {
+        const Bytes file = CorpusBytes(entry.name);
+        CxImage typed;
+        const bool ok = DecodeGif(file, typed);
+        ExpectClean(ok, typed, entry.name);
+        if (!entry.corrupt && !kDeclined.count(entry.name)) {
+            EXPECT_TRUE(ok) << entry.name;
+        }
+        decoded += ok;
+        CxImage detected;
+        Bytes copy = file;
+        CxMemStream stream(copy.data(), static_cast<int32_t>(copy.size()));
+        const bool found = detected.Decode(&stream, CXIMAGE_FORMAT_UNKNOWN);
+        if (ok) {
+            EXPECT_TRUE(found) << entry.name;
+        }
+        const int32_t frames = std::min(typed.GetNumFrames(), 12);
+        for (int32_t f = 1; f < frames; ++f) {
+            CxImage frame;
+            ExpectClean(DecodeGif(file, frame, f), frame, entry.name + " frame " + std::to_string(f));
+        }
+    }
+    EXPECT_GE(decoded, 55u);
+}
+
+TEST(GifCorpus, TruncatedFilesFailCleanlyOrDecode) {
+    for (const CorpusEntry& entry : GifCorpus()) {
+        if (entry.corrupt) continue;
+        const Bytes file = CorpusBytes(entry.name);
+        std::set<size_t> lengths = {0, 1, 6, 12, 13, 14, 20};
+        for (size_t step = 1; step < 16; ++step) lengths.insert(file.size() * step / 16);
+        lengths.insert(file.size() - 1);
+        lengths.insert(file.size() - 2);
+        for (size_t length : lengths) {
+            if (length >= file.size()) continue;
+            CxImage image;
+            const Bytes prefix(file.begin(), file.begin() + static_cast<ptrdiff_t>(length));
+            ExpectClean(DecodeGif(prefix, image), image, entry.name + " cut at " + std::to_string(length));
+        }
+    }
+}
+
+TEST(GifCorpus, DecodedPicturesEncodeAndComeBackAlike) {
+    for (const CorpusEntry& entry : GifCorpus()) {
+        CxImage image;
+        if (!DecodeGif(CorpusBytes(entry.name), image)) continue;
+        if (uint64_t{image.GetWidth()} * image.GetHeight() > 2000000) continue;
+        const Bytes file = giftest::EncodeGif(image);
+        ASSERT_FALSE(file.empty()) << entry.name;
+        CxImage back;
+        ASSERT_TRUE(DecodeGif(file, back)) << entry.name;
+        ASSERT_EQ(back.GetWidth(), image.GetWidth()) << entry.name;
+        ASSERT_EQ(back.GetHeight(), image.GetHeight()) << entry.name;
+        bool same = true;
+        for (uint32_t y = 0; y < image.GetHeight() && same; ++y)
+            for (uint32_t x = 0; x < image.GetWidth() && same; ++x)
+                same = back.GetPixelColor(x, y, false) == image.GetPixelColor(x, y, false);
+        EXPECT_TRUE(same) << entry.name;
+    }
+}
+
+}  // namespace
