@@ -1,10 +1,12 @@
 #include "ximage/codecs/ximage_bmp.h"
 
 #include <cstdint>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
+#include "ximage/cx_buffer.h"
 #include "ximage/cx_stream.h"
+#include "ximage/cx_stream_reader.h"
 #include "ximage/ximage_bytes.h"
 #include "ximage/ximage_rle.h"
 
@@ -26,22 +28,13 @@ struct BmpInfo {
     bool masksInHeader = false;
 };
 
-// A zeroed heap buffer freed on scope exit (no exceptions).
-struct Buffer {
-    uint8_t* data;
-    explicit Buffer(uint64_t bytes) : data(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes), 1))) {}
-    ~Buffer() { std::free(data); }
-};
-
-bool ReadExactly(CxStream* stream, uint8_t* out, size_t bytes) { return stream->Read(out, 1, bytes) == bytes; }
-
 // Reads the header whose size is the first u32; false when it is not one we know.
-bool ReadInfoHeader(CxStream* stream, BmpInfo& info) {
+bool ReadInfoHeader(CxStreamReader& reader, BmpInfo& info) {
     uint8_t bytes[124] = {};
-    if (!ReadExactly(stream, bytes, 4)) return false;
+    if (!reader.Read(bytes, 4)) return false;
     const uint32_t size = LoadU32(bytes);
     if (size == 12) {
-        if (!ReadExactly(stream, bytes + 4, 8)) return false;
+        if (!reader.Read(bytes + 4, 8)) return false;
         info.core = true;
         info.h.biSize = 12;
         info.h.biWidth = LoadU16(bytes + 4);
@@ -54,7 +47,7 @@ bool ReadInfoHeader(CxStream* stream, BmpInfo& info) {
                        size == 124;
     if (size < 40 && size != 16) return false;
     const uint32_t kept = size < 124 ? size : 124;
-    if (!ReadExactly(stream, bytes + 4, (known ? kept : 40) - 4)) return false;
+    if (!reader.Read(bytes + 4, (known ? kept : 40) - 4)) return false;
     info.h = cximage::LoadInfoHeader(bytes);  // fields past a 16-byte header read as 0
     info.os2v2 = size == 16 || size == 64;
     if (!known) {
@@ -65,7 +58,7 @@ bool ReadInfoHeader(CxStream* stream, BmpInfo& info) {
         if (info.h.biPlanes != 1 || info.h.biCompression != kRgb || info.h.biClrUsed != 0 ||
             info.h.biSizeImage != expected)
             return false;
-        return stream->Seek(static_cast<int32_t>(size - 40), SEEK_CUR);
+        return SeekForward(reader, size - 40);
     }
     if (size >= 52 && !info.os2v2) {
         info.masksInHeader = true;
@@ -77,26 +70,22 @@ bool ReadInfoHeader(CxStream* stream, BmpInfo& info) {
 
 }  // namespace
 
-bool CxImageBMP::Fail(const char* text) {
-    SetLastErrorText(text);
-    return false;
-}
-
 bool CxImageBMP::Decode(CxStream* stream) {
     if (!stream) return false;
-    const int32_t start = stream->Tell();
+    CxStreamReader reader(stream);
+    const int64_t start = reader.Position();
 
     uint8_t fileHeader[kFileHeaderSize];
-    if (!ReadExactly(stream, fileHeader, kFileHeaderSize)) return Fail("Not a BMP");
+    if (!reader.Read(fileHeader, kFileHeaderSize)) return Fail("Not a BMP");
     uint32_t offBits = LoadU32(fileHeader + 10);
     if (LoadU16(fileHeader) != kBmpMagic) {
         // A bare DIB: the info header comes first, the pixels after the palette.
-        stream->Seek(start, SEEK_SET);
+        reader.SeekTo(start);
         offBits = 0;
     }
 
     BmpInfo bmp;
-    if (!ReadInfoHeader(stream, bmp)) return Fail("Error reading BMP info");
+    if (!ReadInfoHeader(reader, bmp)) return Fail("Error reading BMP info");
     CxBitmapInfoHeader& h = bmp.h;
     const uint32_t bpp = h.biBitCount;
     if (h.biPlanes != 1) return Fail("Error reading BMP info");
@@ -153,7 +142,7 @@ bool CxImageBMP::Decode(CxStream* stream) {
             } else {
                 uint8_t raw[16] = {};
                 const size_t count = compression == kAlphaBitfields ? 16 : 12;
-                if (!ReadExactly(stream, raw, count)) return Fail("Error reading BMP info");
+                if (!reader.Read(raw, count)) return Fail("Error reading BMP info");
                 for (int i = 0; i < 4; ++i) masks[i] = LoadU32(raw + 4 * i);
             }
         } else if (bpp == 16) {
@@ -171,27 +160,23 @@ bool CxImageBMP::Decode(CxStream* stream) {
     if (CxRgbQuad* palette = GetPalette()) {
         const uint32_t stored = h.biClrUsed < head.biClrUsed ? h.biClrUsed : head.biClrUsed;
         uint8_t table[256 * 4] = {};
-        stream->Read(table, 1, stored * entrySize);
+        reader.ReadOrZero(table, stored * entrySize);
         for (uint32_t i = 0; i < stored; ++i) {
             const uint8_t* e = table + i * entrySize;
             palette[i] = CxRgbQuad{e[0], e[1], e[2], 0};
         }
-        stream->Seek(static_cast<int32_t>(tableBytes - stored * entrySize), SEEK_CUR);
+        SeekForward(reader, tableBytes - stored * entrySize);
     } else if (offBits == 0) {
-        stream->Seek(static_cast<int32_t>(tableBytes), SEEK_CUR);
+        SeekForward(reader, tableBytes);
     }
     if (info.escape) return Fail("Cancelled");
 
-    if (offBits != 0) {
-        const int64_t bits = int64_t{start} + offBits;
-        if (bits > INT32_MAX || !stream->Seek(static_cast<int32_t>(bits), SEEK_SET))
-            return Fail("Error reading BMP info");
-    }
+    if (offBits != 0 && !stream->Seek64(start + offBits, SEEK_SET)) return Fail("Error reading BMP info");
 
     if (bpp <= 8 || bpp == 24) {
         if (compression == kRgb) {
             // Short files leave the remaining rows cleared.
-            stream->Read(info.pixels, 1, head.biSizeImage);
+            reader.ReadOrZero(info.pixels, head.biSizeImage);
         } else {
             cximage::StreamRleSource source(stream);
             if (compression == kRle8) cximage::DecodeRle8(*this, source);
@@ -203,10 +188,10 @@ bool CxImageBMP::Decode(CxStream* stream) {
 
     // 16 and 32 bits: the file's rows are read whole, then widened to 24 bits.
     const uint64_t stride = cximage::DibRowBytes(width, bpp);
-    Buffer rows(stride * height);
-    if (!rows.data) return Fail("can't allocate memory");
-    stream->Read(rows.data, 1, static_cast<size_t>(stride * height));
-    UnpackBitfieldRows(rows.data, static_cast<size_t>(stride), topDown, masks, bpp);
+    CxBuffer rows(stride * height);
+    if (!rows) return Fail("can't allocate memory");
+    reader.ReadOrZero(rows.data(), rows.size());
+    UnpackBitfieldRows(rows.data(), static_cast<size_t>(stride), topDown, masks, bpp);
     return true;
 }
 
@@ -218,7 +203,8 @@ bool CxImageBMP::Encode(CxStream* stream) {
     cximage::StoreU32(fileHeader + 10, kFileHeaderSize + head.biSize + GetPaletteSize());
     // The block's header then carries the current resolution.
     cximage::StoreInfoHeader(dib, head);
-    stream->Write(fileHeader, 1, kFileHeaderSize);
-    stream->Write(dib, 1, GetSize());
+    if (stream->Write(fileHeader, 1, kFileHeaderSize) != kFileHeaderSize ||
+        stream->Write(dib, 1, GetSize()) != GetSize())
+        return Fail("BMP write failed");
     return true;
 }
