@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+#include "support/codec_test_support.h"
 #include "ximage/cx_mem_stream.h"
 
 namespace jpegtest {
@@ -31,18 +32,10 @@ void MakeGreyPicture(CxImage& image, uint32_t width, uint32_t height) {
             image.SetPixelIndex(x, y, static_cast<uint8_t>(30 + 180 * (x + y) / (width + height)));
 }
 
-Bytes EncodeJpeg(CxImage& image) {
-    CxMemStream stream;
-    stream.Open();
-    if (!image.Encode(&stream, CXIMAGE_FORMAT_JPG)) return {};
-    const uint8_t* data = stream.GetBuffer(false);
-    return Bytes(data, data + stream.Size());
-}
+Bytes EncodeJpeg(CxImage& image) { return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_JPG); }
 
 bool DecodeJpeg(const Bytes& bytes, CxImage& image, uint32_t format) {
-    Bytes exact(bytes);
-    CxMemStream stream(exact.data(), static_cast<int32_t>(exact.size()));
-    return image.Decode(&stream, format);
+    return qlry::test::DecodeBytes(bytes, image, format);
 }
 
 double MeanDifference(const CxImage& a, const CxImage& b) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -57,17 +58,15 @@ void Literal(Bytes& out, uint8_t v) {
     out.push_back(v);
 }
 
-bool DecodeBytes(Bytes bytes, CxImage& image) {
-    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
-    return image.Decode(&stream, CXIMAGE_FORMAT_PCX);
+bool DecodeBytes(const Bytes& bytes, CxImage& image) {
+    return qlry::test::DecodeBytes(bytes, image, CXIMAGE_FORMAT_PCX);
 }
 
 Bytes EncodeImage(CxImage& image) {
-    CxMemStream stream;
-    EXPECT_TRUE(stream.Open());
-    EXPECT_TRUE(image.Encode(&stream, CXIMAGE_FORMAT_PCX)) << image.GetLastError();
-    const uint8_t* p = stream.GetBuffer(false);
-    return Bytes(p, p + stream.Size());
+    bool ok = false;
+    Bytes bytes = qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_PCX, &ok);
+    EXPECT_TRUE(ok) << image.GetLastError();
+    return bytes;
 }
 
 // ---- failures --------------------------------------------------------------
