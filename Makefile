@@ -2,16 +2,18 @@
 .PHONY: setup build build-native build-windows test test-native test-windows demo bench fuzz clean
 
 JOBS ?= 2
+# Warnings are errors in CI only (CI=true), for the project's own code.
+WERROR := $(if $(filter true,$(CI)),ON,OFF)
 
 setup:
 	tools/setup.sh
 
 build-native:
-	cmake --preset native >/dev/null
+	cmake --preset native -DQLRY_WERROR=$(WERROR) >/dev/null
 	cmake --build --preset native -j $(JOBS)
 
 build-windows:
-	cmake --preset windows >/dev/null
+	cmake --preset windows -DQLRY_WERROR=$(WERROR) >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
 build: setup build-native build-windows

@@ -1,9 +1,30 @@
 #pragma once
 // The file-name extensions treated as images: the classifier's list and, in
-// the same order, the entries of the image name dialog.
+// the same order, the entries of the image name dialog. Derived from the
+// library's one extension table (ximage_extensions.h).
 #include <array>
 
-inline constexpr std::array<const wchar_t*, 21> kImageExtensions = {
-    L".bmp", L".jpg", L".gif", L".png", L".emf", L".j2c", L".j2k", L".jfi", L".jp2", L".jpc", L".jpe",
-    L".pcx", L".pgm", L".pgx", L".pnm", L".ppm", L".ras", L".tga", L".tif", L".wbm", L".wmf",
-};
+#include "ximage/ximage_extensions.h"
+
+namespace detail {
+
+template <size_t N>
+constexpr std::array<const wchar_t*, N> ListedImageExtensions() {
+    std::array<const wchar_t*, N> list{};
+    for (const CxExtensionRow& row : kCxExtensionTable)
+        if (row.listed >= 0) list[static_cast<size_t>(row.listed)] = row.extension.data();
+    return list;
+}
+
+constexpr bool EveryPlaceFilled(const auto& list) {
+    for (const wchar_t* entry : list)
+        if (!entry) return false;
+    return true;
+}
+
+}  // namespace detail
+
+inline constexpr std::array<const wchar_t*, CxListedExtensionCount()> kImageExtensions =
+    detail::ListedImageExtensions<CxListedExtensionCount()>();
+static_assert(kImageExtensions.size() == 21 && detail::EveryPlaceFilled(kImageExtensions),
+              "the image extension list has 21 places, each taken once");

@@ -2,12 +2,6 @@
 
 namespace qlry {
 
-std::wstring FindExtension(const std::wstring& path) {
-    const size_t dot = path.find_last_of(L".\\ ");
-    if (dot == std::wstring::npos || path[dot] != L'.') return {};
-    return path.substr(dot);
-}
-
 std::wstring FindFileName(const std::wstring& path) {
     // A name starts after a backslash, slash or colon that is followed by
     // something other than another backslash or slash: trailing and doubled
@@ -20,13 +14,6 @@ std::wstring FindFileName(const std::wstring& path) {
         if ((c == L'\\' || c == L'/' || c == L':') && next != L'\\' && next != L'/') start = i + 1;
     }
     return path.substr(start);
-}
-
-std::wstring LowerAscii(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return text;
 }
 
 }  // namespace qlry

@@ -2,17 +2,12 @@
 // Path helpers that behave as the shell's path functions do.
 #include <string>
 
-namespace qlry {
+#include "platform/ascii_text.h"  // FindExtension, LowerAscii
 
-// PathFindExtensionW: from the last dot to the end, when neither a backslash
-// nor a space follows that dot; otherwise empty.
-std::wstring FindExtension(const std::wstring& path);
+namespace qlry {
 
 // PathFindFileNameW: the part after the last backslash, slash or colon that
 // another backslash or slash does not follow.
 std::wstring FindFileName(const std::wstring& path);
-
-// Lower-cases the letters A to Z only.
-std::wstring LowerAscii(std::wstring text);
 
 }  // namespace qlry

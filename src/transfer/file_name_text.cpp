@@ -18,8 +18,6 @@ bool IsWhiteSpace(wchar_t c) {
     }
 }
 
-wchar_t LowerAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
 }  // namespace
 
 std::wstring TrimWhiteSpace(const std::wstring& text) {
@@ -44,14 +42,6 @@ std::wstring MakeTimestampName(const LocalTime& time) {
     std::swprintf(text, sizeof(text) / sizeof(text[0]), L"%04d%02d%02d %02d%02d%02d", time.year, time.month,
                   time.day, time.hour, time.minute, time.second);
     return text;
-}
-
-bool EqualsIgnoringAsciiCase(const std::wstring& left, const std::wstring& right) {
-    if (left.size() != right.size()) return false;
-    for (size_t i = 0; i < left.size(); ++i) {
-        if (LowerAscii(left[i]) != LowerAscii(right[i])) return false;
-    }
-    return true;
 }
 
 }  // namespace qlry

@@ -2,6 +2,7 @@
 // Text rules for the name of a new file.
 #include <string>
 
+#include "platform/ascii_text.h"  // EqualsIgnoringAsciiCase
 #include "transfer/name_dialog_services.h"
 
 namespace qlry {
@@ -14,8 +15,5 @@ std::wstring ReplaceInvalidNameChars(const std::wstring& text);
 
 // The local time as "YYYYMMDD hhmmss", for example "20131105 143012".
 std::wstring MakeTimestampName(const LocalTime& time);
-
-// Equal when only the case of the letters A to Z differs.
-bool EqualsIgnoringAsciiCase(const std::wstring& left, const std::wstring& right);
 
 }  // namespace qlry

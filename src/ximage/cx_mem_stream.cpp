@@ -11,6 +11,7 @@ CxMemStream::CxMemStream(uint8_t* buffer, int32_t length)
 bool CxMemStream::Open() {
     if (buffer) return false;
     size = capacity = position = 0;
+    growthFailed = false;
     buffer = static_cast<uint8_t*>(std::malloc(1));
     freeOnClose = true;
     return buffer != nullptr;
@@ -33,7 +34,12 @@ bool CxMemStream::Close() {
 bool CxMemStream::Grow(int64_t needed) {
     if (needed <= capacity) return true;
     const int64_t newCapacity = (needed / 4096) * 4096 + 4096;
-    if (newCapacity > INT32_MAX) return false;
+    // A failed growth is remembered, as a file remembers a failed write: the
+    // bytes are lost even if later writes succeed.
+    if (newCapacity > INT32_MAX) {
+        growthFailed = true;
+        return false;
+    }
     // A block the stream does not own must not be handed to realloc.
     uint8_t* grown;
     if (freeOnClose || !buffer) {
@@ -42,7 +48,10 @@ bool CxMemStream::Grow(int64_t needed) {
         grown = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(newCapacity)));
         if (grown) std::memcpy(grown, buffer, static_cast<size_t>(capacity));
     }
-    if (!grown) return false;
+    if (!grown) {
+        growthFailed = true;
+        return false;
+    }
     buffer = grown;
     capacity = static_cast<int32_t>(newCapacity);
     freeOnClose = true;
@@ -68,7 +77,10 @@ size_t CxMemStream::Read(void* out, size_t elementSize, size_t count) {
 
 size_t CxMemStream::Write(const void* in, size_t elementSize, size_t count) {
     if (!buffer || !in || elementSize == 0 || count == 0) return 0;
-    if (count > static_cast<size_t>(INT32_MAX) / elementSize) return 0;
+    if (count > static_cast<size_t>(INT32_MAX) / elementSize) {
+        growthFailed = true;
+        return 0;
+    }
     const auto n = static_cast<int64_t>(elementSize * count);
     if (!Grow(position + n)) return 0;
     ZeroGap();
@@ -103,12 +115,16 @@ bool CxMemStream::Eof() { return !buffer || position >= size; }
 
 int32_t CxMemStream::Error() {
     if (!buffer) return -1;
-    return position > size ? 1 : 0;
+    return position > size || growthFailed ? 1 : 0;
 }
 
 bool CxMemStream::PutC(uint8_t c) {
     if (!buffer) return false;
-    if (position == INT32_MAX || !Grow(int64_t{position} + 1)) return false;
+    if (position == INT32_MAX) {
+        growthFailed = true;
+        return false;
+    }
+    if (!Grow(int64_t{position} + 1)) return false;
     ZeroGap();
     buffer[position++] = c;
     if (position > size) size = position;

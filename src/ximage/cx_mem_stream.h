@@ -40,4 +40,5 @@ private:
     bool freeOnClose;
     int32_t position;
     int32_t capacity;
+    bool growthFailed = false;  // a write found no memory: Error reports it
 };

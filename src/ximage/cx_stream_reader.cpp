@@ -56,3 +56,13 @@ bool CxStreamReader::ReadRest(CxBuffer& out, uint64_t limit) {
     if (bytes > limit || !out.Allocate(bytes)) return false;
     return Read(out.data(), out.size());
 }
+
+bool SeekForward(CxStreamReader& reader, uint64_t bytes) {
+    const int64_t here = reader.Position();
+    if (!reader.Stream() || here < 0 || bytes > static_cast<uint64_t>(INT64_MAX - here)) return false;
+    return reader.Stream()->Seek64(here + static_cast<int64_t>(bytes), SEEK_SET);
+}
+
+bool KnowsSize(const CxStreamReader& reader) { return reader.Stream() && reader.Stream()->Size64() >= 0; }
+
+bool MayHave(const CxStreamReader& reader, uint64_t bytes) { return !KnowsSize(reader) || reader.Has(bytes); }

@@ -43,3 +43,14 @@ private:
     CxStream* stream_;
     int64_t size_;
 };
+
+// Moves forward by bytes as a file seek does, past the end if need be (later
+// reads then find nothing); false only when the stream refuses the position.
+// For layouts whose short files still decode, with the missing bytes as zeros.
+bool SeekForward(CxStreamReader& reader, uint64_t bytes);
+
+// True when the stream can tell its length; one that cannot (Size -1) gives
+// a header nothing to be checked against, and is then believed.
+bool KnowsSize(const CxStreamReader& reader);
+// reader.Has(bytes), or true when the stream cannot tell its length.
+bool MayHave(const CxStreamReader& reader, uint64_t bytes);

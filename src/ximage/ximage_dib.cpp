@@ -8,125 +8,61 @@
 
 #include "ximage/ximage.h"
 #include "ximage/ximage_bytes.h"
+#include "ximage/ximage_dib_layout.h"
 #include "ximage/ximage_rle.h"
-
-using cximage::LoadU16;
-using cximage::LoadU32;
 
 namespace {
 
-constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3;
+using cximage::DibLayout;
+using cximage::kDibBitfields;
+using cximage::kDibRgb;
+using cximage::kDibRle4;
+using cximage::kDibRle8;
 
-struct DibLayout {
-    uint32_t headerSize = 0;
-    int64_t width = 0;
-    int64_t height = 0;  // absolute
-    bool topDown = false;
-    uint32_t bpp = 0;
-    uint32_t compression = 0;
-    int32_t xPpm = 0, yPpm = 0;
-    uint32_t masks[4] = {};      // red, green, blue, alpha (16 and 32 bits)
-    uint64_t paletteOffset = 0;
-    uint64_t paletteEntries = 0; // entries present in the block
-    uint32_t entrySize = 4;      // 3 for a core header
-    uint64_t bitsOffset = 0;
-    const char* error = nullptr;
-};
-
-DibLayout Fail(const char* text) {
-    DibLayout layout;
-    layout.error = text;
-    return layout;
-}
-
-DibLayout ParseLayout(const uint8_t* block, uint64_t size) {
-    DibLayout d;
-    if (size < 4) return Fail("invalid DIB header");
-    d.headerSize = LoadU32(block);
-    uint32_t colorsUsed = 0;
-    if (d.headerSize == 12 && size >= 12) {
-        d.width = LoadU16(block + 4);
-        d.height = LoadU16(block + 6);
-        d.bpp = LoadU16(block + 10);
-        d.entrySize = 3;
-    } else if (d.headerSize >= 40 && d.headerSize <= size) {
-        const CxBitmapInfoHeader h = cximage::LoadInfoHeader(block);
-        d.width = h.biWidth;
-        d.height = h.biHeight;
-        d.bpp = h.biBitCount;
-        d.compression = h.biCompression;
-        d.xPpm = h.biXPelsPerMeter;
-        d.yPpm = h.biYPelsPerMeter;
-        colorsUsed = h.biClrUsed;
-    } else {
-        return Fail("invalid DIB header");
-    }
-    if (d.height < 0) {
-        d.topDown = true;
-        d.height = -d.height;
-    }
+// The block's layout, or the text its refusal gives.
+const char* ParseLayout(const uint8_t* block, uint64_t size, DibLayout& d) {
+    const CxByteView bytes(block, static_cast<size_t>(size));
+    if (!cximage::ParseDibHeader(bytes, cximage::DibSource::Clipboard, d)) return "invalid DIB header";
     // The texts Create gives for these sizes: a negative width reads as a
     // huge unsigned one.
-    if (d.width == 0 || d.height == 0) return Fail("CxImage::Create : width and height must be greater than zero");
+    if (d.width == 0 || d.height == 0) return "CxImage::Create : width and height must be greater than zero";
     if (d.width < 0 || static_cast<uint64_t>(d.width) * static_cast<uint64_t>(d.height) > CXIMAGE_MAX_MEMORY)
-        return Fail("CXIMAGE_MAX_MEMORY exceeded");
+        return "CXIMAGE_MAX_MEMORY exceeded";
 
-    switch (d.bpp) {
+    const uint32_t bpp = d.h.biBitCount;
+    const uint32_t compression = d.h.biCompression;
+    switch (bpp) {
     case 1: case 4: case 8:
-        if (d.compression != kRgb && !(d.compression == kRle8 && d.bpp == 8) &&
-            !(d.compression == kRle4 && d.bpp == 4))
-            return Fail("compression type not supported");
+        if (compression != kDibRgb && !(compression == kDibRle8 && bpp == 8) && !(compression == kDibRle4 && bpp == 4))
+            return "compression type not supported";
         break;
     case 16:  // any compression but bitfields means the 5-5-5 default
         break;
     case 32:
-        if (d.compression != kRgb && d.compression != kBitfields) return Fail("unknown compression");
+        if (compression != kDibRgb && compression != kDibBitfields) return "unknown compression";
         break;
     case 24:
-        if (d.compression != kRgb) return Fail("unknown compression");
+        if (compression != kDibRgb) return "unknown compression";
         break;
-    default: return Fail("unsupported bit count");
+    default: return "unsupported bit count";
     }
 
-    uint64_t maskBytes = 0;
-    if (d.compression == kBitfields) {
-        if (d.headerSize == 40) {
-            if (size < 52) return Fail("DIB block too small");
-            maskBytes = 12;
-            for (int i = 0; i < 3; ++i) d.masks[i] = LoadU32(block + 40 + 4 * i);
-        } else if (d.headerSize >= 52) {
-            for (int i = 0; i < 3; ++i) d.masks[i] = LoadU32(block + 40 + 4 * i);
-            if (d.headerSize >= 56) d.masks[3] = LoadU32(block + 52);
-        } else {
-            return Fail("invalid DIB header");
-        }
-        if (d.headerSize < 56 && d.bpp == 32 && ((d.masks[0] | d.masks[1] | d.masks[2]) & 0xFF000000u) == 0)
-            d.masks[3] = 0xFF000000u;
-    } else if (d.bpp == 32) {
-        d.masks[0] = 0xFF0000;
-        d.masks[1] = 0xFF00;
-        d.masks[2] = 0xFF;
-        d.masks[3] = 0xFF000000u;
-    } else if (d.bpp == 16) {
-        d.masks[0] = 0x7C00;
-        d.masks[1] = 0x3E0;
-        d.masks[2] = 0x1F;
+    switch (cximage::ParseDibMasks(bytes, cximage::DibSource::Clipboard, d)) {
+    case cximage::DibMasks::Missing: return "DIB block too small";
+    case cximage::DibMasks::Nowhere: return "invalid DIB header";
+    case cximage::DibMasks::Read: break;
     }
+    if (d.paletteEntries > (size - d.paletteOffset) / d.entrySize) return "DIB block too small";
 
-    d.paletteOffset = d.headerSize + maskBytes;
-    d.paletteEntries = colorsUsed ? colorsUsed : (d.bpp <= 8 ? (1u << d.bpp) : 0);
-    if (d.paletteEntries > (size - d.paletteOffset) / d.entrySize) return Fail("DIB block too small");
-    d.bitsOffset = d.paletteOffset + d.paletteEntries * d.entrySize;
-
-    const uint64_t rows = cximage::DibRowBytes(d.width, d.bpp) * d.height;
+    const uint64_t rows = cximage::DibRowBytes(d.width, bpp) * d.height;
     // Some writers repeat the masks of a version 4/5 header after it.
-    if (d.compression == kBitfields && d.headerSize > 40 && d.paletteEntries == 0 &&
+    if (compression == kDibBitfields && d.headerSize > 40 && d.paletteEntries == 0 &&
         size - d.bitsOffset >= rows + 12 && std::memcmp(block + d.headerSize, block + 40, 12) == 0)
         d.bitsOffset += 12;
-    if (d.compression == kRgb || d.compression == kBitfields || d.bpp == 16) {
-        if (rows > size - d.bitsOffset) return Fail("DIB block too small");
+    if (compression == kDibRgb || compression == kDibBitfields || bpp == 16) {
+        if (rows > size - d.bitsOffset) return "DIB block too small";
     }
-    return d;
+    return nullptr;
 }
 
 }  // namespace
@@ -159,15 +95,13 @@ bool CxImage::ImportDibHandle(qlry::HGlobal handle, qlry::GlobalMemory& memory) 
 }
 
 bool CxImage::ImportDibBlock(const uint8_t* block, size_t size) {
-    const DibLayout d = ParseLayout(block, size);
-    if (d.error) {
-        SetLastErrorText(d.error);
+    DibLayout d;
+    if (const char* error = ParseLayout(block, size, d)) return Fail(error);
+    const uint32_t bpp = d.h.biBitCount;
+    if (!Create(static_cast<uint32_t>(d.width), static_cast<uint32_t>(d.height), bpp, CXIMAGE_FORMAT_UNKNOWN))
         return false;
-    }
-    if (!Create(static_cast<uint32_t>(d.width), static_cast<uint32_t>(d.height), d.bpp, CXIMAGE_FORMAT_UNKNOWN))
-        return false;
-    SetXDpi(d.xPpm ? cximage::PpmToDpi(d.xPpm) : 96);
-    SetYDpi(d.yPpm ? cximage::PpmToDpi(d.yPpm) : 96);
+    SetXDpi(d.h.biXPelsPerMeter ? cximage::PpmToDpi(d.h.biXPelsPerMeter) : 96);
+    SetYDpi(d.h.biYPelsPerMeter ? cximage::PpmToDpi(d.h.biYPelsPerMeter) : 96);
 
     if (CxRgbQuad* palette = GetPalette()) {
         const uint64_t n = d.paletteEntries < head.biClrUsed ? d.paletteEntries : head.biClrUsed;
@@ -178,17 +112,17 @@ bool CxImage::ImportDibBlock(const uint8_t* block, size_t size) {
     }
 
     const uint8_t* bits = block + d.bitsOffset;
-    const size_t stride = static_cast<size_t>(cximage::DibRowBytes(d.width, d.bpp));
-    if (d.bpp == 16 || d.bpp == 32) {
-        UnpackBitfieldRows(bits, stride, d.topDown, d.masks, d.bpp);
-    } else if (d.compression == kRgb) {
+    const size_t stride = static_cast<size_t>(cximage::DibRowBytes(d.width, bpp));
+    if (bpp == 16 || bpp == 32) {
+        UnpackBitfieldRows(bits, stride, d.topDown, d.masks, bpp);
+    } else if (d.h.biCompression == kDibRgb) {
         for (uint32_t y = 0; y < GetHeight(); ++y) {
             const size_t from = d.topDown ? GetHeight() - 1 - y : y;
             std::memcpy(GetBits(y), bits + from * stride, info.rowBytes);
         }
     } else {
         cximage::MemoryRleSource source(bits, size - d.bitsOffset);
-        if (d.compression == kRle8) cximage::DecodeRle8(*this, source);
+        if (d.h.biCompression == kDibRle8) cximage::DecodeRle8(*this, source);
         else cximage::DecodeRle4(*this, source);
         if (d.topDown) Flip();
     }

@@ -24,6 +24,6 @@ inline constexpr uint32_t CXIMAGE_MAX_FORMAT = 15;  // identifiers above this ar
 // The format a file name's extension names (".jpeg" -> CXIMAGE_FORMAT_JPG),
 // CXIMAGE_FORMAT_UNKNOWN when the extension is unknown or missing. The
 // extension is found as the Windows shell finds it: from the last dot of the
-// file name, a space or a path separator after the dot cancelling it; the
+// file name, a space or a backslash after the dot cancelling it; the
 // comparison ignores ASCII case. Only the last extension counts (".tar.gz").
 uint32_t FormatFromExtension(const std::wstring& path);

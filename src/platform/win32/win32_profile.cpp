@@ -4,25 +4,9 @@
 
 #include <vector>
 
+#include "platform/registry.h"
+
 namespace qlry {
-
-namespace {
-
-// An open registry key, closed on scope exit.
-class UniqueHkey {
-public:
-    UniqueHkey() = default;
-    ~UniqueHkey() { if (m_key) ::RegCloseKey(m_key); }
-    UniqueHkey(const UniqueHkey&) = delete;
-    UniqueHkey& operator=(const UniqueHkey&) = delete;
-    HKEY get() const { return m_key; }
-    HKEY* put() { return &m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
-}  // namespace
 
 Win32Profile::Win32Profile(std::wstring maker, std::wstring application)
     : m_keyPath(L"Software\\" + maker + L"\\" + application) {}
@@ -55,25 +39,19 @@ std::wstring Win32Profile::GetString(const std::wstring& section, const std::wst
 }
 
 bool Win32Profile::WriteInt(const std::wstring& section, const std::wstring& entry, int value) {
-    UniqueHkey key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          key.put(), nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
+    Registry& registry = SystemRegistry();
+    UniqueHKey key(registry);
+    if (registry.CreateKey(RegRoot::CurrentUser, SectionPath(section), key.put()) != kErrorSuccess) return false;
     const DWORD data = static_cast<DWORD>(value);
-    return ::RegSetValueExW(key.get(), entry.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                            sizeof(data)) == ERROR_SUCCESS;
+    return registry.SetValue(key.get(), entry, kRegDword, &data, sizeof(data)) == kErrorSuccess;
 }
 
 bool Win32Profile::WriteString(const std::wstring& section, const std::wstring& entry, const std::wstring& value) {
-    UniqueHkey key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          key.put(), nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    return ::RegSetValueExW(key.get(), entry.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            bytes) == ERROR_SUCCESS;
+    Registry& registry = SystemRegistry();
+    UniqueHKey key(registry);
+    if (registry.CreateKey(RegRoot::CurrentUser, SectionPath(section), key.put()) != kErrorSuccess) return false;
+    const auto bytes = static_cast<uint32_t>((value.size() + 1) * sizeof(wchar_t));
+    return registry.SetValue(key.get(), entry, kRegSz, value.c_str(), bytes) == kErrorSuccess;
 }
 
 }  // namespace qlry

@@ -1,11 +1,14 @@
 #include "ximage/codecs/ximage_bmp.h"
 
 #include <cstdint>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
+#include "ximage/cx_buffer.h"
 #include "ximage/cx_stream.h"
+#include "ximage/cx_stream_reader.h"
 #include "ximage/ximage_bytes.h"
+#include "ximage/ximage_dib_layout.h"
 #include "ximage/ximage_rle.h"
 
 using cximage::LoadU16;
@@ -13,102 +16,56 @@ using cximage::LoadU32;
 
 namespace {
 
+using cximage::DibLayout;
+using cximage::kDibAlphaBitfields;
+using cximage::kDibBitfields;
+using cximage::kDibRgb;
+using cximage::kDibRle4;
+using cximage::kDibRle8;
+
 constexpr uint16_t kBmpMagic = 0x4D42;  // "BM"
 constexpr uint32_t kFileHeaderSize = 14;
-constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3, kAlphaBitfields = 6;
+// The longest header and the alpha bitfield masks behind a 40-byte one.
+constexpr size_t kLayoutHead = 124 + 16;
 
-// What the info header says, widened to the 40-byte form.
-struct BmpInfo {
-    CxBitmapInfoHeader h;
-    bool core = false;        // 12-byte header: 3-byte palette entries
-    bool os2v2 = false;       // 16 or 64-byte header: OS/2 compression codes
-    uint32_t masks[4] = {};   // from a header of 52 bytes or more
-    bool masksInHeader = false;
-};
-
-// A zeroed heap buffer freed on scope exit (no exceptions).
-struct Buffer {
-    uint8_t* data;
-    explicit Buffer(uint64_t bytes) : data(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes), 1))) {}
-    ~Buffer() { std::free(data); }
-};
-
-bool ReadExactly(CxStream* stream, uint8_t* out, size_t bytes) { return stream->Read(out, 1, bytes) == bytes; }
-
-// Reads the header whose size is the first u32; false when it is not one we know.
-bool ReadInfoHeader(CxStream* stream, BmpInfo& info) {
-    uint8_t bytes[124] = {};
-    if (!ReadExactly(stream, bytes, 4)) return false;
-    const uint32_t size = LoadU32(bytes);
-    if (size == 12) {
-        if (!ReadExactly(stream, bytes + 4, 8)) return false;
-        info.core = true;
-        info.h.biSize = 12;
-        info.h.biWidth = LoadU16(bytes + 4);
-        info.h.biHeight = LoadU16(bytes + 6);
-        info.h.biPlanes = LoadU16(bytes + 8);
-        info.h.biBitCount = LoadU16(bytes + 10);
-        return true;
-    }
-    const bool known = size == 16 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 ||
-                       size == 124;
-    if (size < 40 && size != 16) return false;
-    const uint32_t kept = size < 124 ? size : 124;
-    if (!ReadExactly(stream, bytes + 4, (known ? kept : 40) - 4)) return false;
-    info.h = cximage::LoadInfoHeader(bytes);  // fields past a 16-byte header read as 0
-    info.os2v2 = size == 16 || size == 64;
-    if (!known) {
-        // Any other size above 40: only a plain uncompressed layout is believed.
-        const uint64_t expected = cximage::DibRowBytes(static_cast<uint32_t>(info.h.biWidth), info.h.biBitCount) *
-                                  static_cast<uint64_t>(info.h.biHeight < 0 ? -int64_t{info.h.biHeight}
-                                                                            : int64_t{info.h.biHeight});
-        if (info.h.biPlanes != 1 || info.h.biCompression != kRgb || info.h.biClrUsed != 0 ||
-            info.h.biSizeImage != expected)
-            return false;
-        return stream->Seek(static_cast<int32_t>(size - 40), SEEK_CUR);
-    }
-    if (size >= 52 && !info.os2v2) {
-        info.masksInHeader = true;
-        for (int i = 0; i < 3; ++i) info.masks[i] = LoadU32(bytes + 40 + 4 * i);
-        if (size >= 56) info.masks[3] = LoadU32(bytes + 52);
-    }
-    return true;
-}
+// Moves to an absolute position as a file seek does, past the end if need
+// be: a short file then reads as zeros.
+bool SeekAbsolute(CxStream* stream, int64_t position) { return stream->Seek64(position, SEEK_SET); }
 
 }  // namespace
 
-bool CxImageBMP::Fail(const char* text) {
-    SetLastErrorText(text);
-    return false;
-}
-
 bool CxImageBMP::Decode(CxStream* stream) {
     if (!stream) return false;
-    const int32_t start = stream->Tell();
+    CxStreamReader reader(stream);
+    const int64_t start = reader.Position();
 
     uint8_t fileHeader[kFileHeaderSize];
-    if (!ReadExactly(stream, fileHeader, kFileHeaderSize)) return Fail("Not a BMP");
+    if (!reader.Read(fileHeader, kFileHeaderSize)) return Fail("Not a BMP");
     uint32_t offBits = LoadU32(fileHeader + 10);
     if (LoadU16(fileHeader) != kBmpMagic) {
         // A bare DIB: the info header comes first, the pixels after the palette.
-        stream->Seek(start, SEEK_SET);
+        reader.SeekTo(start);
         offBits = 0;
     }
 
-    BmpInfo bmp;
-    if (!ReadInfoHeader(stream, bmp)) return Fail("Error reading BMP info");
-    CxBitmapInfoHeader& h = bmp.h;
+    // The layout's head (header and masks) is read once into memory and
+    // parsed as a clipboard block would be; positions below count from it.
+    const int64_t layoutStart = reader.Position();
+    uint8_t layoutHead[kLayoutHead];
+    const size_t headBytes = reader.ReadOrZero(layoutHead, sizeof layoutHead);
+    const CxByteView headView(layoutHead, headBytes);
+    DibLayout d;
+    if (!cximage::ParseDibHeader(headView, cximage::DibSource::File, d)) return Fail("Error reading BMP info");
+    CxBitmapInfoHeader& h = d.h;
     const uint32_t bpp = h.biBitCount;
     if (h.biPlanes != 1) return Fail("Error reading BMP info");
-    const bool topDown = h.biHeight < 0;
-    const int64_t absHeight = topDown ? -int64_t{h.biHeight} : int64_t{h.biHeight};
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return Fail("Error reading BMP info");
     if (h.biClrUsed == 0 && bpp <= 8) h.biClrUsed = 1u << bpp;
 
     if (info.escape == -1) {
         head.biWidth = h.biWidth;
-        head.biHeight = static_cast<int32_t>(static_cast<uint32_t>(absHeight));
+        head.biHeight = static_cast<int32_t>(static_cast<uint32_t>(d.height));
         SetLastErrorText("output dimensions returned");
         return true;
     }
@@ -116,22 +73,24 @@ bool CxImageBMP::Decode(CxStream* stream) {
     // Sizes the image cannot be created with fail as the allocation would:
     // none, negative (a huge unsigned width) or above CXIMAGE_MAX_MEMORY.
     const uint32_t depth = bpp <= 8 ? bpp : 24;
-    if (h.biWidth <= 0 || absHeight == 0 ||
-        uint64_t{static_cast<uint32_t>(h.biWidth)} * static_cast<uint64_t>(absHeight) > CXIMAGE_MAX_MEMORY ||
-        cximage::DibRowBytes(static_cast<uint32_t>(h.biWidth), depth) * static_cast<uint64_t>(absHeight) >
+    if (h.biWidth <= 0 || d.height == 0 ||
+        uint64_t{static_cast<uint32_t>(h.biWidth)} * static_cast<uint64_t>(d.height) > CXIMAGE_MAX_MEMORY ||
+        cximage::DibRowBytes(static_cast<uint32_t>(h.biWidth), depth) * static_cast<uint64_t>(d.height) >
             CXIMAGE_MAX_MEMORY)
         return Fail("Can't allocate memory");
     const auto width = static_cast<uint32_t>(h.biWidth);
-    const auto height = static_cast<uint32_t>(absHeight);
+    const auto height = static_cast<uint32_t>(d.height);
 
     // The compression must fit the depth before anything is allocated.
-    uint32_t compression = h.biCompression;
-    if (bmp.os2v2 && compression >= kBitfields) return Fail("compression type not supported");  // Huffman, RLE24
+    const uint32_t compression = h.biCompression;
+    if (d.os2v2 && compression >= kDibBitfields) return Fail("compression type not supported");  // Huffman, RLE24
     if (bpp <= 8) {
-        if (compression != kRgb && !(compression == kRle8 && bpp == 8) && !(compression == kRle4 && bpp == 4))
+        if (compression != kDibRgb && !(compression == kDibRle8 && bpp == 8) &&
+            !(compression == kDibRle4 && bpp == 4))
             return Fail("compression type not supported");
-    } else if (bpp == 24 ? compression != kRgb
-                         : (compression != kRgb && compression != kBitfields && compression != kAlphaBitfields)) {
+    } else if (bpp == 24 ? compression != kDibRgb
+                         : (compression != kDibRgb && compression != kDibBitfields &&
+                            compression != kDibAlphaBitfields)) {
         return Fail("unknown compression");
     }
 
@@ -142,71 +101,49 @@ bool CxImageBMP::Decode(CxStream* stream) {
     info.yDpi = cximage::PpmToDpi(h.biYPelsPerMeter);
     if (info.escape) return Fail("Cancelled");
 
-    // Masks of a 40-byte header follow it, before the colour table. Alpha
-    // comes only from a mask that names it: in files the fourth byte of
-    // plain 32-bit pixels is unused and often garbage.
-    uint32_t masks[4] = {};
-    if (bpp == 16 || bpp == 32) {
-        if (compression == kBitfields || compression == kAlphaBitfields) {
-            if (bmp.masksInHeader) {
-                std::memcpy(masks, bmp.masks, sizeof(masks));
-            } else {
-                uint8_t raw[16] = {};
-                const size_t count = compression == kAlphaBitfields ? 16 : 12;
-                if (!ReadExactly(stream, raw, count)) return Fail("Error reading BMP info");
-                for (int i = 0; i < 4; ++i) masks[i] = LoadU32(raw + 4 * i);
-            }
-        } else if (bpp == 16) {
-            masks[0] = 0x7C00, masks[1] = 0x3E0, masks[2] = 0x1F;
-        } else {
-            masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
-            masks[3] = bmp.masksInHeader ? bmp.masks[3] : 0;
-        }
-    }
+    if (cximage::ParseDibMasks(headView, cximage::DibSource::File, d) != cximage::DibMasks::Read)
+        return Fail("Error reading BMP info");
 
     // Colour table: stored up to the image's own entry count, the rest read past.
-    const uint64_t entrySize = bmp.core ? 3 : 4;
-    const uint64_t tableBytes = uint64_t{h.biClrUsed} * entrySize;
+    const uint64_t tableBytes = d.paletteEntries * d.entrySize;
     if (tableBytes > INT32_MAX) return Fail("Error reading BMP info");
     if (CxRgbQuad* palette = GetPalette()) {
         const uint32_t stored = h.biClrUsed < head.biClrUsed ? h.biClrUsed : head.biClrUsed;
         uint8_t table[256 * 4] = {};
-        stream->Read(table, 1, stored * entrySize);
+        if (SeekAbsolute(stream, layoutStart + static_cast<int64_t>(d.paletteOffset)))
+            reader.ReadOrZero(table, stored * d.entrySize);
         for (uint32_t i = 0; i < stored; ++i) {
-            const uint8_t* e = table + i * entrySize;
+            const uint8_t* e = table + i * d.entrySize;
             palette[i] = CxRgbQuad{e[0], e[1], e[2], 0};
         }
-        stream->Seek(static_cast<int32_t>(tableBytes - stored * entrySize), SEEK_CUR);
-    } else if (offBits == 0) {
-        stream->Seek(static_cast<int32_t>(tableBytes), SEEK_CUR);
     }
     if (info.escape) return Fail("Cancelled");
 
     if (offBits != 0) {
-        const int64_t bits = int64_t{start} + offBits;
-        if (bits > INT32_MAX || !stream->Seek(static_cast<int32_t>(bits), SEEK_SET))
-            return Fail("Error reading BMP info");
+        if (!SeekAbsolute(stream, start + offBits)) return Fail("Error reading BMP info");
+    } else {
+        SeekAbsolute(stream, layoutStart + static_cast<int64_t>(d.bitsOffset));
     }
 
     if (bpp <= 8 || bpp == 24) {
-        if (compression == kRgb) {
+        if (compression == kDibRgb) {
             // Short files leave the remaining rows cleared.
-            stream->Read(info.pixels, 1, head.biSizeImage);
+            reader.ReadOrZero(info.pixels, head.biSizeImage);
         } else {
             cximage::StreamRleSource source(stream);
-            if (compression == kRle8) cximage::DecodeRle8(*this, source);
+            if (compression == kDibRle8) cximage::DecodeRle8(*this, source);
             else cximage::DecodeRle4(*this, source);
         }
-        if (topDown) Flip();
+        if (d.topDown) Flip();
         return true;
     }
 
     // 16 and 32 bits: the file's rows are read whole, then widened to 24 bits.
     const uint64_t stride = cximage::DibRowBytes(width, bpp);
-    Buffer rows(stride * height);
-    if (!rows.data) return Fail("can't allocate memory");
-    stream->Read(rows.data, 1, static_cast<size_t>(stride * height));
-    UnpackBitfieldRows(rows.data, static_cast<size_t>(stride), topDown, masks, bpp);
+    CxBuffer rows(stride * height);
+    if (!rows) return Fail("can't allocate memory");
+    reader.ReadOrZero(rows.data(), rows.size());
+    UnpackBitfieldRows(rows.data(), static_cast<size_t>(stride), d.topDown, d.masks, bpp);
     return true;
 }
 
@@ -218,7 +155,8 @@ bool CxImageBMP::Encode(CxStream* stream) {
     cximage::StoreU32(fileHeader + 10, kFileHeaderSize + head.biSize + GetPaletteSize());
     // The block's header then carries the current resolution.
     cximage::StoreInfoHeader(dib, head);
-    stream->Write(fileHeader, 1, kFileHeaderSize);
-    stream->Write(dib, 1, GetSize());
+    if (stream->Write(fileHeader, 1, kFileHeaderSize) != kFileHeaderSize ||
+        stream->Write(dib, 1, GetSize()) != GetSize())
+        return Fail("BMP write failed");
     return true;
 }

@@ -16,7 +16,4 @@ public:
     CxImageBMP() : CxImage(CXIMAGE_FORMAT_BMP) {}
     bool Decode(CxStream* stream);
     bool Encode(CxStream* stream);
-
-private:
-    bool Fail(const char* text);
 };

@@ -1,11 +1,11 @@
 #include "ximage/codecs/ximage_pcx.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
+#include "ximage/cx_buffer.h"
 #include "ximage/cx_mem_stream.h"
-#include "ximage/cx_stream.h"
+#include "ximage/cx_stream_reader.h"
 #include "ximage/ximage_bytes.h"
 
 using cximage::LoadU16;
@@ -48,16 +48,6 @@ PcxHeader LoadHeader(const uint8_t* p) {
     h.bytesPerLine = LoadU16(p + 66);
     return h;
 }
-
-// A zeroed heap buffer freed on scope exit (no exceptions).
-struct Buffer {
-    uint8_t* data;
-    explicit Buffer(uint64_t bytes)
-        : data(static_cast<uint8_t*>(std::calloc(bytes ? static_cast<size_t>(bytes) : 1, 1))) {}
-    ~Buffer() { std::free(data); }
-    Buffer(const Buffer&) = delete;
-    Buffer& operator=(const Buffer&) = delete;
-};
 
 // One plane of packed pixels (bits 8, 4, 2 or 1, leftmost in the high bits)
 // to one index per byte; out holds 8 * bytes entries.
@@ -143,15 +133,11 @@ uint32_t Brightness(const CxRgbQuad& c) { return (117u * c.rgbBlue + 601u * c.rg
 
 }  // namespace
 
-bool CxImagePCX::Fail(const char* text) {
-    SetLastErrorText(text);
-    return false;
-}
-
 bool CxImagePCX::Decode(CxStream* stream) {
     if (!stream) return Fail("Can't read PCX image");
+    CxStreamReader reader(stream);
     uint8_t raw[kHeaderSize];
-    if (stream->Read(raw, 1, kHeaderSize) != kHeaderSize) return Fail("Can't read PCX image");
+    if (!reader.Read(raw, kHeaderSize)) return Fail("Can't read PCX image");
     const PcxHeader h = LoadHeader(raw);
     if (h.manufacturer != kManufacturer) return Fail("Error: Not a PCX file");
     if (h.encoding != 1) return Fail("PCX file has unknown encoding scheme");
@@ -173,12 +159,10 @@ bool CxImagePCX::Decode(CxStream* stream) {
 
     // Each code byte pair yields at most 63 bytes: a picture larger than the
     // data left could fill is refused before anything is allocated.
-    const uint64_t total = bpl * planes * static_cast<uint64_t>(height);
-    if (total > CXIMAGE_MAX_MEMORY) return Fail("Can't allocate memory");
-    const int32_t size = stream->Size();
-    const int32_t here = stream->Tell();
-    if (size >= 0 && here >= 0 && size >= here && total > uint64_t{kMaxRun} * static_cast<uint64_t>(size - here))
-        return Fail("corrupted PCX");
+    uint64_t total = 0;
+    if (!cximage::ProductWithin({bpl, planes, static_cast<uint64_t>(height)}, CXIMAGE_MAX_MEMORY, total))
+        return Fail("Can't allocate memory");
+    if (KnowsSize(reader) && total > uint64_t{kMaxRun} * reader.Remaining()) return Fail("corrupted PCX");
 
     const uint32_t depth = rgb ? 24 : (planes > 1 ? 4 : bits);
     if (!Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height), depth, CXIMAGE_FORMAT_PCX))
@@ -191,28 +175,28 @@ bool CxImagePCX::Decode(CxStream* stream) {
     }
     if (info.escape) return Fail("Cancelled");
 
-    Buffer data(total);
-    if (!data.data) return Fail("Can't allocate memory");
+    CxBuffer data(total);
+    if (!data) return Fail("Can't allocate memory");
     for (uint64_t filled = 0; filled < total;) {
-        const int32_t code = stream->GetC();
+        const int code = reader.GetByte();
         if (code < 0) return Fail("corrupted PCX");
         if ((code & 0xC0) != 0xC0) {
-            data.data[filled++] = static_cast<uint8_t>(code);
+            data.data()[filled++] = static_cast<uint8_t>(code);
             continue;
         }
         const uint32_t run = static_cast<uint32_t>(code) & 0x3F;
         if (run > total - filled) return Fail("repeat count spans end of image");
-        const int32_t value = stream->GetC();
+        const int value = reader.GetByte();
         if (value < 0) return Fail("corrupted PCX");
-        std::memset(data.data + filled, value, run);
+        std::memset(data.data() + filled, value, run);
         filled += run;
     }
 
     uint8_t map[768] = {};
     std::memcpy(map, h.colorMap, sizeof h.colorMap);
     if (bits == 8 && planes == 1) {
-        if (stream->GetC() != kPaletteMarker) return Fail("bad color map signature");
-        if (stream->Read(map, 1, sizeof map) != sizeof map) return Fail("corrupted PCX");
+        if (reader.GetByte() != kPaletteMarker) return Fail("bad color map signature");
+        if (!reader.Read(map, sizeof map)) return Fail("corrupted PCX");
     } else if (bits == 1 && planes == 1) {
         std::memset(map, 0, 3);
         std::memset(map + 3, 255, 3);
@@ -222,12 +206,12 @@ bool CxImagePCX::Decode(CxStream* stream) {
 
     const auto w = static_cast<uint32_t>(width);
     const auto hgt = static_cast<uint32_t>(height);
-    Buffer row(bpl * 8);
-    if (!row.data) return Fail("Can't allocate memory");
+    CxBuffer row(bpl * 8);
+    if (!row) return Fail("Can't allocate memory");
     for (uint32_t y = 0; y < hgt; ++y) {
         if (info.escape) return Fail("Cancelled");
         const uint32_t target = hgt - 1 - y;
-        const uint8_t* line = data.data + uint64_t{y} * bpl * planes;
+        const uint8_t* line = data.data() + uint64_t{y} * bpl * planes;
         if (rgb) {
             uint8_t* out = GetBits(target);
             for (uint32_t x = 0; x < w; ++x) {
@@ -238,9 +222,9 @@ bool CxImagePCX::Decode(CxStream* stream) {
             }
             continue;
         }
-        if (planes == 1) ExpandPackedRow(line, static_cast<uint32_t>(bpl), bits, row.data);
-        else MergeBitPlanes(line, static_cast<uint32_t>(bpl), planes, row.data);
-        for (uint32_t x = 0; x < w; ++x) SetPixelIndex(x, target, row.data[x]);
+        if (planes == 1) ExpandPackedRow(line, static_cast<uint32_t>(bpl), bits, row.data());
+        else MergeBitPlanes(line, static_cast<uint32_t>(bpl), planes, row.data());
+        for (uint32_t x = 0; x < w; ++x) SetPixelIndex(x, target, row.data()[x]);
     }
     return true;
 }
@@ -307,18 +291,18 @@ bool CxImagePCX::Encode(CxStream* stream) {
             }
         }
     } else {
-        Buffer indices(width);
-        Buffer plane(bpl);
-        if (!indices.data || !plane.data) return Fail("Can't allocate memory");
+        CxBuffer indices(width);
+        CxBuffer plane(bpl);
+        if (!indices || !plane) return Fail("Can't allocate memory");
         const bool invert = bpp == 1 && Brightness(GetPaletteColor(0)) > Brightness(GetPaletteColor(1));
         for (uint32_t y = height; y-- > 0;) {
             for (uint32_t x = 0; x < width; ++x) {
                 const uint8_t index = GetPixelIndex(x, y);
-                indices.data[x] = invert ? static_cast<uint8_t>(1 - index) : index;
+                indices.data()[x] = invert ? static_cast<uint8_t>(1 - index) : index;
             }
             for (uint32_t p = 0; p < planes; ++p) {
-                SplitBitPlane(indices.data, width, p, plane.data);
-                PackPlaneLine(&packed, plane.data, static_cast<uint32_t>(bpl));
+                SplitBitPlane(indices.data(), width, p, plane.data());
+                PackPlaneLine(&packed, plane.data(), static_cast<uint32_t>(bpl));
             }
         }
     }

@@ -18,7 +18,4 @@ public:
     CxImagePCX() : CxImage(CXIMAGE_FORMAT_PCX) {}
     bool Decode(CxStream* stream);
     bool Encode(CxStream* stream);
-
-private:
-    bool Fail(const char* text);
 };

@@ -1,11 +1,10 @@
 #include "ximage/codecs/ximage_tga.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-#include "ximage/cx_stream.h"
+#include "ximage/cx_buffer.h"
+#include "ximage/cx_stream_reader.h"
 #include "ximage/ximage_bytes.h"
 
 using cximage::LoadU16;
@@ -47,21 +46,6 @@ TgaHeader ParseHeader(const uint8_t* p) {
     return h;
 }
 
-// A zeroed heap buffer freed on scope exit (no exceptions).
-struct Buffer {
-    uint8_t* data;
-    explicit Buffer(uint64_t bytes) : data(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(bytes), 1))) {}
-    ~Buffer() { std::free(data); }
-    Buffer(const Buffer&) = delete;
-    Buffer& operator=(const Buffer&) = delete;
-};
-
-// Reads bytes; what the stream does not have reads as zero.
-void ReadOrZero(CxStream* stream, uint8_t* out, size_t bytes) {
-    const size_t got = stream->Read(out, 1, bytes);
-    if (got < bytes) std::memset(out + got, 0, bytes - got);
-}
-
 // One 15/16-bit pixel (5 bits each of red, green, blue; the top bit unused)
 // to blue, green, red.
 void Unpack555(const uint8_t* src, uint8_t* bgr) {
@@ -77,14 +61,20 @@ void Unpack555(const uint8_t* src, uint8_t* bgr) {
 // row ends: what is left of a packet is carried to the next row.
 class TgaRowReader {
 public:
-    TgaRowReader(CxImage& image, CxStream* stream, uint32_t depth, bool greyAlpha, uint8_t* scratch)
-        : image_(image), stream_(stream), depth_(depth), greyAlpha_(greyAlpha), bytes_((depth + 7) / 8),
-          scratch_(scratch) {}
+    TgaRowReader(CxImage& image, CxStreamReader& reader, uint32_t depth, bool greyAlpha, uint8_t* scratch)
+        : image_(image), reader_(reader), depth_(depth), greyAlpha_(greyAlpha), bytes_((depth + 7) / 8),
+          direct_(depth == 24 || (depth == 8 && !greyAlpha)), scratch_(scratch) {}
 
     bool PacketCarried() const { return runLeft_ != 0 || rawLeft_ != 0; }
 
     void ReadRaw(uint8_t* row, uint32_t row_y, uint32_t x0, uint32_t count) {
-        ReadOrZero(stream_, scratch_, size_t{count} * bytes_);
+        // Grey levels, indices and blue-green-red are stored as the file has
+        // them: straight into the row, with no copy in between.
+        if (direct_) {
+            reader_.ReadOrZero(row + size_t{x0} * bytes_, size_t{count} * bytes_);
+            return;
+        }
+        reader_.ReadOrZero(scratch_, size_t{count} * bytes_);
         for (uint32_t i = 0; i < count; ++i) Store(scratch_ + size_t{i} * bytes_, row, row_y, x0 + i);
     }
 
@@ -105,10 +95,10 @@ public:
                 x += take;
                 continue;
             }
-            const int32_t packet = stream_->GetC();
+            const int packet = reader_.GetByte();
             if (packet < 0) return;  // the rest of the row stays cleared
             if (packet & 0x80) {
-                ReadOrZero(stream_, runValue_, bytes_);
+                reader_.ReadOrZero(runValue_, bytes_);
                 runLeft_ = static_cast<uint32_t>(packet) - 127;
             } else {
                 rawLeft_ = static_cast<uint32_t>(packet) + 1;
@@ -138,25 +128,22 @@ private:
     }
 
     CxImage& image_;
-    CxStream* stream_;
+    CxStreamReader& reader_;
     uint32_t depth_;
     bool greyAlpha_;
     uint32_t bytes_;
+    bool direct_;  // file pixels are the row's own bytes
     uint8_t* scratch_;  // one row of file pixels
     uint8_t runValue_[4] = {};
     uint32_t runLeft_ = 0;
     uint32_t rawLeft_ = 0;
 };
 
-bool CxImageTGA::Fail(const char* text) {
-    SetLastErrorText(text);
-    return false;
-}
-
 bool CxImageTGA::Decode(CxStream* stream) {
     if (!stream) return Fail("Not a TGA");
+    CxStreamReader reader(stream);
     uint8_t bytes[kHeaderSize];
-    if (stream->Read(bytes, 1, kHeaderSize) != kHeaderSize) return Fail("Not a TGA");
+    if (!reader.Read(bytes, kHeaderSize)) return Fail("Not a TGA");
     const TgaHeader h = ParseHeader(bytes);
 
     const uint8_t kind = h.imageType & 7;
@@ -181,7 +168,7 @@ bool CxImageTGA::Decode(CxStream* stream) {
     if (h.width == 0 || h.height == 0 || !depthFits || !mapFits || h.mapLength > kMaxMapLength)
         return Fail("bad TGA header");
 
-    if (h.idLength) stream->Seek(h.idLength, SEEK_CUR);
+    SeekForward(reader, h.idLength);
 
     // The pixels must at least start in the data: every row before the last
     // needs file bytes (a run of 128 pixels is the densest form, and may
@@ -192,10 +179,8 @@ bool CxImageTGA::Decode(CxStream* stream) {
     const uint64_t before = (height - 1) * width;
     const uint64_t leastPixelBytes =
         rle ? (before ? (before + kMaxPacket - 1) / kMaxPacket * (1 + pixelBytes) : 1) : before * pixelBytes + 1;
-    const int32_t size = stream->Size();
-    const int32_t here = stream->Tell();
-    if (size >= 0 && here >= 0 && (here > size || uint64_t(size - here) < mapBytes + leastPixelBytes))
-        return Fail("corrupted TGA");
+    const bool knowsSize = KnowsSize(reader);
+    if (knowsSize && !reader.Has(mapBytes + leastPixelBytes)) return Fail("corrupted TGA");
 
     const bool greyAlpha = kind == kGrey && depth == 16;
     const uint32_t imageDepth = (depth == 8 || greyAlpha) ? 8 : 24;
@@ -204,14 +189,14 @@ bool CxImageTGA::Decode(CxStream* stream) {
         AlphaCreate();
         if (!AlphaIsValid()) return Fail("TGA Create failed");
     }
-    Buffer scratch(width * 4);
-    if (!scratch.data) return Fail("TGA Create failed");
+    CxBuffer scratch(width * 4);
+    if (!scratch) return Fail("TGA Create failed");
     if (info.escape) return Fail("Cancelled");
 
     if (h.mapType) {
         // Entry i is colour first + i; entries past the palette are read and dropped.
         uint8_t map[kMaxMapLength * 4];
-        ReadOrZero(stream, map, static_cast<size_t>(mapBytes));
+        reader.ReadOrZero(map, static_cast<size_t>(mapBytes));
         for (uint32_t i = 0; i < h.mapLength; ++i) {
             const uint32_t index = uint32_t{h.mapFirst} + i;
             if (index >= GetNumColors()) break;
@@ -226,15 +211,15 @@ bool CxImageTGA::Decode(CxStream* stream) {
     if (kind == kGrey) SetGrayPalette();
 
     const bool topDown = (h.descriptor & 0x20) != 0;
-    TgaRowReader reader(*this, stream, depth, greyAlpha, scratch.data);
+    TgaRowReader rows(*this, reader, depth, greyAlpha, scratch.data());
     for (uint32_t y = 0; y < h.height; ++y) {
         if (info.escape) return Fail("Cancelled");
-        const bool atEnd = stream->Eof() || (size >= 0 && stream->Tell() >= size);
-        if (atEnd && !reader.PacketCarried()) return Fail("corrupted TGA");
+        const bool atEnd = knowsSize ? !reader.Has(1) : stream->Eof();
+        if (atEnd && !rows.PacketCarried()) return Fail("corrupted TGA");
         const uint32_t row = topDown ? h.height - 1 - y : y;
         uint8_t* bits = GetBits(row);
-        if (rle) reader.ReadRle(bits, row, h.width);
-        else reader.ReadRaw(bits, row, 0, h.width);
+        if (rle) rows.ReadRle(bits, row, h.width);
+        else rows.ReadRaw(bits, row, 0, h.width);
     }
     if (h.descriptor & 0x10) Mirror();  // the alpha plane is mirrored with the pixels
     return true;
@@ -276,16 +261,16 @@ bool CxImageTGA::Encode(CxStream* stream) {
             if (stream->Write(GetBits(y), 1, rowBytes) != rowBytes) return Fail("TGA write failed");
         return true;
     }
-    Buffer row(uint64_t{width} * 4);
-    if (!row.data) return Fail("can't allocate memory");
+    CxBuffer row(uint64_t{width} * 4);
+    if (!row) return Fail("can't allocate memory");
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* src = GetBits(y);
         for (uint32_t x = 0; x < width; ++x) {
-            uint8_t* d = row.data + size_t{x} * 4;
+            uint8_t* d = row.data() + size_t{x} * 4;
             std::memcpy(d, src + size_t{x} * 3, 3);
             d[3] = static_cast<uint8_t>(AlphaGet(x, y) * uint32_t{info.alphaMax} / 255);
         }
-        if (stream->Write(row.data, 1, size_t{width} * 4) != size_t{width} * 4) return Fail("TGA write failed");
+        if (stream->Write(row.data(), 1, size_t{width} * 4) != size_t{width} * 4) return Fail("TGA write failed");
     }
     return true;
 }

@@ -18,7 +18,4 @@ public:
     CxImageTGA() : CxImage(CXIMAGE_FORMAT_TGA) {}
     bool Decode(CxStream* stream);
     bool Encode(CxStream* stream);
-
-private:
-    bool Fail(const char* text);
 };

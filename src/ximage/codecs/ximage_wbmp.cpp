@@ -1,9 +1,9 @@
 #include "ximage/codecs/ximage_wbmp.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "ximage/cx_stream.h"
+#include "ximage/cx_stream_reader.h"
 
 namespace {
 
@@ -14,10 +14,10 @@ constexpr uint64_t kMaxDimension = 0x7FFFFFFF;
 // A multi-byte integer: seven bits a byte, most significant first, the high
 // bit set on every byte but the last. False on end of data or a value above
 // kMaxDimension.
-bool ReadInteger(CxStream* stream, uint64_t& value) {
+bool ReadInteger(CxStreamReader& reader, uint64_t& value) {
     value = 0;
     for (int i = 0; i < kMaxIntegerBytes; ++i) {
-        const int32_t c = stream->GetC();
+        const int c = reader.GetByte();
         if (c < 0) return false;
         value = (value << 7) | static_cast<uint64_t>(c & 0x7F);
         if (value > kMaxDimension) return false;
@@ -49,29 +49,22 @@ uint8_t LastByteMask(uint32_t width) {
 
 }  // namespace
 
-bool CxImageWBMP::Fail(const char* text) {
-    SetLastErrorText(text);
-    return false;
-}
-
 bool CxImageWBMP::Decode(CxStream* stream) {
     if (!stream) return false;
-    const int32_t type = stream->GetC();
-    const int32_t fixed = stream->GetC();
+    CxStreamReader reader(stream);
+    const int type = reader.GetByte();
+    const int fixed = reader.GetByte();
     if (type < 0 || fixed < 0) return Fail("Not a WBMP");
     // Type 0 has no extension headers; a file announcing them is another type.
     if (type != 0 || (fixed & kExtensionFollows) != 0) return Fail("Unsupported WBMP type");
     uint64_t width = 0, height = 0;
-    if (!ReadInteger(stream, width) || !ReadInteger(stream, height)) return Fail("Not a WBMP");
+    if (!ReadInteger(reader, width) || !ReadInteger(reader, height)) return Fail("Not a WBMP");
     if (width == 0 || height == 0) return Fail("Corrupted WBMP");
 
     // No magic number: the rows must all be there before anything is allocated.
     const uint64_t lineBytes = (width + 7) / 8;
     const uint64_t dataBytes = lineBytes * height;  // both below 2^31: no overflow
-    const int32_t size = stream->Size();
-    const int32_t here = stream->Tell();
-    if (size >= 0 && here >= 0 && here <= size && dataBytes > static_cast<uint64_t>(size - here))
-        return Fail("Corrupted WBMP");
+    if (!MayHave(reader, dataBytes)) return Fail("Corrupted WBMP");
 
     if (!Create(static_cast<uint32_t>(width), static_cast<uint32_t>(height), 1, CXIMAGE_FORMAT_WBMP) || !IsValid())
         return Fail("WBMP Create failed");
@@ -81,7 +74,7 @@ bool CxImageWBMP::Decode(CxStream* stream) {
     const auto lines = static_cast<uint32_t>(height);
     for (uint32_t y = 0; y < lines; ++y) {
         uint8_t* row = GetBits(lines - 1 - y);  // storage rows run bottom-up
-        if (stream->Read(row, 1, static_cast<size_t>(lineBytes)) != lineBytes) {
+        if (!reader.Read(row, static_cast<size_t>(lineBytes))) {
             Destroy();
             return Fail("Corrupted WBMP");
         }
@@ -98,7 +91,8 @@ bool CxImageWBMP::Encode(CxStream* stream) {
     int used = 2;
     used += StoreInteger(header + used, GetWidth());
     used += StoreInteger(header + used, GetHeight());
-    stream->Write(header, 1, static_cast<size_t>(used));
+    if (stream->Write(header, 1, static_cast<size_t>(used)) != static_cast<size_t>(used))
+        return Fail("WBMP write failed");
 
     // Bits go out as colours: set = the brighter palette entry.
     const bool invert = CompareColors(GetPaletteColor(0), GetPaletteColor(1)) > 0;
@@ -114,7 +108,7 @@ bool CxImageWBMP::Encode(CxStream* stream) {
             for (uint32_t i = 0; i < chunk; ++i) line[i] = static_cast<uint8_t>(row[done + i] ^ flip);
             done += chunk;
             if (done == lineBytes) line[chunk - 1] &= mask;
-            stream->Write(line, 1, chunk);
+            if (stream->Write(line, 1, chunk) != chunk) return Fail("WBMP write failed");
         }
     }
     return true;

@@ -19,7 +19,4 @@ public:
     CxImageWBMP() : CxImage(CXIMAGE_FORMAT_WBMP) {}
     bool Decode(CxStream* stream);
     bool Encode(CxStream* stream);
-
-private:
-    bool Fail(const char* text);
 };

@@ -37,6 +37,14 @@ TEST(FindFileName, DoubledAndTrailingSeparatorsStayWithTheNameBefore) {
     EXPECT_EQ(qlry::FindFileName(L"\\"), L"\\");
 }
 
+TEST(ClassifyPath, TheListDerivedFromTheExtensionTableKeepsItsOrder) {
+    const wchar_t* const expected[] = {L".bmp", L".jpg", L".gif", L".png", L".emf", L".j2c", L".j2k",
+                                       L".jfi", L".jp2", L".jpc", L".jpe", L".pcx", L".pgm", L".pgx",
+                                       L".pnm", L".ppm", L".ras", L".tga", L".tif", L".wbm", L".wmf"};
+    ASSERT_EQ(kImageExtensions.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) EXPECT_STREQ(kImageExtensions[i], expected[i]) << i;
+}
+
 TEST(ClassifyPath, EveryListedExtensionIsAnImageInAnyCase) {
     for (const wchar_t* extension : kImageExtensions) {
         std::wstring lower = std::wstring(L"C:\\x\\picture") + extension;

@@ -159,11 +159,11 @@ TEST_F(HandlerTest, ClipboardThatCannotBeOpenedHoldsNothing) {
 TEST_F(HandlerTest, PngAloneIsOfferedAsAnImage) {
     const uint32_t png = clipboard.Registered(L"PNG");
     clipboard.Put(png, memory.Alloc(kGmemMoveable, 16));
-    MenuForFile(L"C:\Data\logo.png", 2);
+    MenuForFile(L"C:\\Data\\logo.png", 2);
     EXPECT_EQ(L"Paste Clipboard Image to File", menu.Items(hostMenu)[2].text);
     EXPECT_EQ(kImageOverwriteHelp, HelpW(1));
 
-    ASSERT_EQ(kSOk, InitBackground(L"C:\Pictures"));
+    ASSERT_EQ(kSOk, InitBackground(L"C:\\Pictures"));
     ASSERT_EQ(1, Query());
     EXPECT_EQ(L"Paste Clipboard Image as File", menu.Items(hostMenu)[1].text);
     EXPECT_EQ(0, clipboard.GetCount(png));

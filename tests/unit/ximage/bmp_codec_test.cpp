@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "bmp_builder.h"
+#include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_bmp.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -25,17 +26,15 @@ using qlry::test::SamePixels;
 using qlry::test::TestColor;
 
 std::vector<uint8_t> EncodeBmp(CxImage& image) {
-    CxMemStream stream;
-    EXPECT_TRUE(stream.Open());
-    EXPECT_TRUE(image.Encode(&stream, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
-    const uint8_t* bytes = stream.GetBuffer(false);
-    return std::vector<uint8_t>(bytes, bytes + stream.Size());
+    bool ok = false;
+    std::vector<uint8_t> bytes = qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_BMP, &ok);
+    EXPECT_TRUE(ok) << image.GetLastError();
+    return bytes;
 }
 
+// Over an exact-sized copy: ASan sees any over-read.
 bool DecodeBmp(const std::vector<uint8_t>& bytes, CxImage& out) {
-    std::vector<uint8_t> copy = bytes;  // exact size: ASan sees any over-read
-    CxMemStream stream(copy.data(), static_cast<int32_t>(copy.size()));
-    return out.Decode(&stream, CXIMAGE_FORMAT_BMP);
+    return qlry::test::DecodeBytes(bytes, out, CXIMAGE_FORMAT_BMP);
 }
 
 uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {

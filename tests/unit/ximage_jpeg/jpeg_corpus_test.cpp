@@ -15,6 +15,7 @@
 #include <jerror.h>
 
 #include "jpeg_test_support.h"
+#include "support/codec_test_support.h"
 #include "support/test_paths.h"
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/cx_mem_stream.h"
@@ -77,12 +78,9 @@ TEST(JpegCorpus, EveryFileDecodesOrFailsCleanly) {
         SCOPED_TRACE(file.name);
         const Bytes bytes = CorpusBytes(file.name);
         CxImage image;
-        Bytes exact(bytes);
-        CxMemStream stream(exact.data(), static_cast<int32_t>(exact.size()));
-        const bool ok = image.Decode(&stream, CXIMAGE_FORMAT_UNKNOWN);
+        const bool ok = qlry::test::DecodeBytes(bytes, image, CXIMAGE_FORMAT_UNKNOWN);
+        EXPECT_TRUE(qlry::test::DecodedCleanly(ok, image));
         if (!ok) {
-            EXPECT_FALSE(image.IsValid());
-            EXPECT_STRNE(image.GetLastError(), "");
             EXPECT_TRUE(file.corrupt || kUnsupported.count(file.name)) << image.GetLastError();
             continue;
         }
@@ -105,18 +103,16 @@ TEST(JpegCorpus, TruncationsOfGoodFilesDecodeOrFailCleanly) {
         SCOPED_TRACE(file.name);
         const Bytes bytes = CorpusBytes(file.name);
         if (bytes.size() > 40000) continue;  // the small ones cover the same paths quicker
+        std::set<size_t> lengths;
         const size_t step = bytes.size() / 23 + 1;
-        for (size_t length = 0; length < bytes.size(); length += step) {
-            Bytes cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
-            CxImage image;
-            if (DecodeJpeg(cut, image, CXIMAGE_FORMAT_JPG)) {
+        for (size_t length = 0; length < bytes.size(); length += step) lengths.insert(length);
+        qlry::test::ForEachTruncation(bytes, lengths, CXIMAGE_FORMAT_JPG, [&](bool ok, CxImage& image, size_t length) {
+            EXPECT_TRUE(qlry::test::DecodedCleanly(ok, image)) << length;
+            if (ok) {
                 EXPECT_EQ(image.GetWidth(), file.width) << length;
                 EXPECT_EQ(image.GetHeight(), file.height) << length;
-            } else {
-                EXPECT_FALSE(image.IsValid()) << length;
-                EXPECT_STRNE(image.GetLastError(), "") << length;
             }
-        }
+        });
     }
 }
 

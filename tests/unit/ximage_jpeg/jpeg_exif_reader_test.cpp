@@ -35,8 +35,11 @@ ScanResult Parse(const Bytes& body) {
 
 Bytes Segment(uint8_t marker, size_t bodyLength) {
     const size_t length = bodyLength + 2;
-    Bytes out{0xFF, marker, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
-    out.resize(out.size() + bodyLength, 0);
+    Bytes out(4 + bodyLength, 0);
+    out[0] = 0xFF;
+    out[1] = marker;
+    out[2] = static_cast<uint8_t>(length >> 8);
+    out[3] = static_cast<uint8_t>(length);
     return out;
 }
 

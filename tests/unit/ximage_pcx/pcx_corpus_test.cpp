@@ -6,32 +6,26 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "support/codec_test_support.h"
 #include "support/corpus.h"
-#include "support/test_paths.h"
-#include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
 #include "ximage/ximage_bytes.h"
 
 namespace {
 
-using qlry::test::CorpusPath;
-using Bytes = std::vector<uint8_t>;
+using qlry::test::Bytes;
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
 
 using CorpusFile = qlry::test::CorpusEntry;
 
 std::vector<CorpusFile> PcxCorpus() { return qlry::test::CorpusEntries("pcx"); }
 
 Bytes ReadBytes(const std::string& name) { return qlry::test::ReadCorpusBytes("pcx/" + name); }
-
-bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format) {
-    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
-    return image.Decode(&stream, format);
-}
 
 // Files refused on purpose, with the reason: an 8-bit header over lines of
 // 12 bytes cannot hold 88 pixels (a bit depth byte changed by a fuzzer).
@@ -95,15 +89,15 @@ TEST(PcxCorpus, TruncationsFailCleanlyOrDecodeFully) {
         const Bytes bytes = ReadBytes(file.name);
         CxImage full;
         ASSERT_TRUE(DecodeBytes(bytes, full, CXIMAGE_FORMAT_PCX)) << full.GetLastError();
+        std::set<size_t> lengths;
         const size_t step = std::max<size_t>(1, bytes.size() / 97);
-        for (size_t length = 0; length < bytes.size(); length += step) {
-            CxImage cut;
-            if (DecodeBytes(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length)), cut,
-                            CXIMAGE_FORMAT_PCX))
+        for (size_t length = 0; length < bytes.size(); length += step) lengths.insert(length);
+        qlry::test::ForEachTruncation(bytes, lengths, CXIMAGE_FORMAT_PCX, [&](bool ok, CxImage& cut, size_t length) {
+            EXPECT_TRUE(qlry::test::DecodedCleanly(ok, cut)) << length;
+            if (ok) {
                 EXPECT_TRUE(SamePixels(cut, full)) << length;
-            else
-                EXPECT_FALSE(cut.IsValid()) << length;
-        }
+            }
+        });
     }
 }
 
@@ -161,12 +155,11 @@ TEST(PcxCorpus, ReencodedFilesKeepTheirPixels) {
         SCOPED_TRACE(file.name);
         CxImage image;
         ASSERT_TRUE(DecodeBytes(ReadBytes(file.name), image, CXIMAGE_FORMAT_PCX));
-        CxMemStream out;
-        ASSERT_TRUE(out.Open());
-        ASSERT_TRUE(image.Encode(&out, CXIMAGE_FORMAT_PCX)) << image.GetLastError();
-        const uint8_t* p = out.GetBuffer(false);
+        bool encoded = false;
+        const Bytes out = EncodeBytes(image, CXIMAGE_FORMAT_PCX, &encoded);
+        ASSERT_TRUE(encoded) << image.GetLastError();
         CxImage back;
-        ASSERT_TRUE(DecodeBytes(Bytes(p, p + out.Size()), back, CXIMAGE_FORMAT_PCX)) << back.GetLastError();
+        ASSERT_TRUE(DecodeBytes(out, back, CXIMAGE_FORMAT_PCX)) << back.GetLastError();
         EXPECT_EQ(back.GetBpp(), image.GetBpp());
         EXPECT_TRUE(SamePixels(back, image));
     }

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/codec_test_support.h"
 #include "ximage/cx_mem_stream.h"
 
 namespace qlry::test::png {
@@ -51,20 +52,10 @@ const Chunk* FindChunk(const std::vector<Chunk>& chunks, const std::string& type
 }
 
 bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format) {
-    std::vector<uint8_t> exact(bytes);
-    CxMemStream stream(exact.data(), static_cast<int32_t>(exact.size()));
-    return image.Decode(&stream, format);
+    return qlry::test::DecodeBytes(bytes, image, format);
 }
 
-std::vector<uint8_t> EncodeToBytes(CxImage& image) {
-    CxMemStream stream;
-    if (!stream.Open() || !image.Encode(&stream, CXIMAGE_FORMAT_PNG)) return {};
-    const int32_t size = stream.Size();
-    std::vector<uint8_t> bytes(static_cast<size_t>(size > 0 ? size : 0));
-    stream.Seek(0, SEEK_SET);
-    if (!bytes.empty() && stream.Read(bytes.data(), 1, bytes.size()) != bytes.size()) return {};
-    return bytes;
-}
+std::vector<uint8_t> EncodeToBytes(CxImage& image) { return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_PNG); }
 
 ::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
     if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())

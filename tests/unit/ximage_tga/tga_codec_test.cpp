@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_tga.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -50,19 +51,12 @@ Bytes File(const Header& h, const Bytes& body = {}) {
     return out;
 }
 
-bool Decode(Bytes bytes, CxImage& image, int32_t escape = 0) {
-    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
+bool Decode(const Bytes& bytes, CxImage& image, int32_t escape = 0) {
     image.SetEscape(escape);
-    return image.Decode(&stream, CXIMAGE_FORMAT_TGA);
+    return qlry::test::DecodeBytes(bytes, image, CXIMAGE_FORMAT_TGA);
 }
 
-Bytes Encode(CxImage& image) {
-    CxMemStream stream;
-    EXPECT_TRUE(stream.Open());
-    if (!image.Encode(&stream, CXIMAGE_FORMAT_TGA)) return {};
-    const uint8_t* data = stream.GetBuffer(false);
-    return Bytes(data, data + stream.Size());
-}
+Bytes Encode(CxImage& image) { return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_TGA); }
 
 CxRgbQuad Bgr(uint8_t b, uint8_t g, uint8_t r, uint8_t a = 0) { return CxRgbQuad{b, g, r, a}; }
 

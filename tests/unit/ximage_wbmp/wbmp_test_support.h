@@ -3,25 +3,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "ximage/cx_mem_stream.h"
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace qlry::test::wbmp {
 
-inline bool DecodeBytes(std::vector<uint8_t> bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_WBMP) {
-    CxMemStream stream(bytes.empty() ? nullptr : bytes.data(), static_cast<int32_t>(bytes.size()));
-    if (bytes.empty()) stream.Open();
-    return image.Decode(&stream, format);
+inline bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_WBMP) {
+    return qlry::test::DecodeBytes(bytes, image, format);
 }
 
 // The encoded file, or nothing when the encoder refused (ok tells which).
 inline std::vector<uint8_t> EncodeBytes(CxImage& image, bool& ok) {
-    CxMemStream stream;
-    stream.Open();
-    ok = image.Encode(&stream, CXIMAGE_FORMAT_WBMP);
-    const int32_t size = stream.Size();
-    const uint8_t* data = stream.GetBuffer(false);
-    return data && size > 0 ? std::vector<uint8_t>(data, data + size) : std::vector<uint8_t>{};
+    return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_WBMP, &ok);
 }
 
 }  // namespace qlry::test::wbmp

@@ -14,6 +14,7 @@ const wchar_t* const kPaths[] = {
     L"C:/dir/name.png",   L"C:\\dir/\\",       L"C:\\dir\\\\x.txt", L"",               L"\\",
     L"/",                 L"a:b:c",            L"C:\\a.b\\c",      L"C:\\a b.txt",     L"C:\\a.b c",
     L"x.tar.gz",          L"ends.",            L".hidden",         L"C:\\dir.png\\",   L"C:\\x.\\y",
+    L"C:\\dir.png/file",   L"a.b/c",            L"a/b.JPG",         L"a.b/",            L"C:\\x .png",
 };
 
 TEST(PathText, FileNameIsWhatTheShellFinds) {

@@ -1,0 +1,57 @@
+#include "support/codec_test_support.h"
+
+#include "ximage/cx_mem_stream.h"
+
+namespace qlry::test {
+
+bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format) {
+    Bytes exact(bytes);
+    CxMemStream stream(exact.empty() ? nullptr : exact.data(), static_cast<int32_t>(exact.size()));
+    if (exact.empty()) stream.Open();
+    const bool ok = image.Decode(&stream, format);
+    if (!ok && format == CXIMAGE_FORMAT_UNKNOWN) {
+        EXPECT_EQ(stream.Tell(), 0) << "detection must restore the position";
+    }
+    return ok;
+}
+
+Bytes EncodeBytes(CxImage& image, uint32_t format, bool* ok) {
+    CxMemStream stream;
+    const bool encoded = stream.Open() && image.Encode(&stream, format);
+    if (ok) *ok = encoded;
+    const int32_t size = stream.Size();
+    const uint8_t* data = stream.GetBuffer(false);
+    if (!encoded || !data || size <= 0) return {};
+    return Bytes(data, data + size);
+}
+
+::testing::AssertionResult DecodedCleanly(bool ok, const CxImage& image) {
+    if (ok && !image.IsValid()) return ::testing::AssertionFailure() << "decoded, but no image";
+    if (!ok && image.IsValid()) return ::testing::AssertionFailure() << "refused, but an image is left";
+    if (!ok && image.GetLastError()[0] == '\0') return ::testing::AssertionFailure() << "refused without a reason";
+    return ::testing::AssertionSuccess();
+}
+
+std::set<size_t> TruncationLengths(size_t size, size_t head, size_t spread, std::initializer_list<size_t> extra) {
+    std::set<size_t> lengths;
+    for (size_t n = 0; n < head && n < size; ++n) lengths.insert(n);
+    for (size_t i = 0; i < spread; ++i) lengths.insert(size * i / spread);
+    for (const size_t n : extra)
+        if (n < size) lengths.insert(n);
+    if (size > 0) lengths.insert(size - 1);
+    return lengths;
+}
+
+void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint32_t format,
+                       const std::function<void(bool, CxImage&, size_t)>& check) {
+    for (const size_t length : lengths) {
+        if (length >= file.size()) continue;
+        SCOPED_TRACE("cut at " + std::to_string(length));
+        CxImage image;
+        const bool ok = DecodeBytes(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)), image,
+                                    format);
+        check(ok, image, length);
+    }
+}
+
+}  // namespace qlry::test

@@ -1,0 +1,43 @@
+#pragma once
+// What every codec's tests share: decoding and encoding through memory, the
+// check that a decode ended cleanly, and the loop over truncated copies of
+// a file. A codec's own tests then hold its table of files and its own
+// assertions.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ximage/ximage.h"
+
+namespace qlry::test {
+
+using Bytes = std::vector<uint8_t>;
+
+// Decodes from a memory stream of exactly these bytes (no slack behind them
+// for a reader to hide in; no bytes: an open, empty stream). A failed
+// detection (format 0) must leave the stream where it started.
+bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format);
+
+// The encoded bytes; empty when the encoder refused (ok, if given, tells).
+Bytes EncodeBytes(CxImage& image, uint32_t format, bool* ok = nullptr);
+
+// A decode that succeeded left a whole image; one that failed left none
+// and said why in lastError.
+::testing::AssertionResult DecodedCleanly(bool ok, const CxImage& image);
+
+// Lengths to cut a file of `size` bytes at: every length below `head`,
+// `spread` lengths evenly over the file, the extra ones asked for and
+// size - 1; never size itself.
+std::set<size_t> TruncationLengths(size_t size, size_t head, size_t spread, std::initializer_list<size_t> extra = {});
+
+// Decodes the first `length` bytes of file for each length, and hands the
+// result to check (decoded?, the image, the length).
+void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint32_t format,
+                       const std::function<void(bool, CxImage&, size_t)>& check);
+
+}  // namespace qlry::test
