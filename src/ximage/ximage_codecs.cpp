@@ -3,11 +3,13 @@
 #include <array>
 
 #include "ximage/codecs/ximage_bmp.h"
+#include "ximage/codecs/ximage_ico.h"
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
 #include "ximage/codecs/ximage_tga.h"
 #include "ximage/codecs/ximage_wbmp.h"
+#include "ximage/codecs/ximage_wmf.h"
 
 namespace {
 
@@ -17,10 +19,12 @@ namespace {
 constexpr std::array kCodecs{
     CxCodecRow<CxImageBMP>(CXIMAGE_FORMAT_BMP),
     CxCodecRow<CxImageJPG>(CXIMAGE_FORMAT_JPG),
+    CxCodecRow<CxImageICO>(CXIMAGE_FORMAT_ICO, true),
     CxCodecRow<CxImagePNG>(CXIMAGE_FORMAT_PNG),
     CxCodecRow<CxImageTGA>(CXIMAGE_FORMAT_TGA),
     CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),
     CxCodecRow<CxImageWBMP>(CXIMAGE_FORMAT_WBMP),
+    CxCodecRow<CxImageWMF>(CXIMAGE_FORMAT_WMF),
 };
 
 }  // namespace
