@@ -193,12 +193,12 @@ bool CxImageICO::ReadPixels32(CxStreamReader& in) {
 }
 
 void CxImageICO::ApplyMask(const uint8_t* mask, uint32_t maskRowBytes, uint32_t depth) {
-    // A 32-bit image with its own alpha is drawn from that alpha; its mask,
-    // which some tools write all set, is not applied.
-    if (depth == 32 && dataAlpha) return;
     const uint64_t maskBytes = uint64_t{maskRowBytes} * GetHeight();
     bool allSet = true;
     for (uint64_t i = 0; i < maskBytes && allSet; ++i) allSet = mask[i] == 0xFF;
+    // A 32-bit image with alpha of its own is drawn from that alpha; a mask
+    // that some tools write all set would invert it or hide it whole.
+    if (allSet && depth == 32 && dataAlpha) return;
     if (allSet) {
         SetTransIndex(0);
         Negative();
