@@ -27,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                             cximage::LoadI32(data + 16), cximage::LoadI32(data + 20)};
         device.paletteCount = data[size - 1] == 0x55 ? data[size - 2] : 0;
     }
-    // Keep the fake's surfaces small: only the decisions are under test.
+    // Keep the fake's surfaces small: only the decisions are under test
+    // (a larger one is refused, which walks that path too).
+    device.maxSurfacePixels = 1 << 16;
     device.dpiX = 1 + (size > 1 ? data[1] % 8 : 0);
     device.dpiY = 1 + (size > 2 ? data[2] % 8 : 0);
 
@@ -41,5 +43,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(image.IsValid() && image.GetWidth() <= CxImageWMF::kMaxSide && image.GetHeight() <= CxImageWMF::kMaxSide);
     Check(image.GetWidth() > 0 && image.GetHeight() > 0);
     Check(device.filled && device.played);
+    Check(uint64_t{image.GetWidth()} * image.GetHeight() <= device.maxSurfacePixels);
     return 0;
 }

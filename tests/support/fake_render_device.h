@@ -23,6 +23,7 @@ public:
     bool refuseEmf = false;
     bool refuseHeader = false;
     bool refuseSurface = false;
+    uint64_t maxSurfacePixels = UINT64_MAX;  // larger surfaces are refused
     uint32_t rowsRead = UINT32_MAX;  // ReadRows copies at most this many
     CxMetafileBounds emfBounds{0, 0, 100, 50};
     uint32_t paletteCount = 0;
@@ -78,7 +79,7 @@ public:
     void DeleteMetafile(Handle) override { --liveMetafiles; }
 
     Handle CreateSurface(uint32_t width, uint32_t height, uint32_t& bpp) override {
-        if (refuseSurface) return 0;
+        if (refuseSurface || uint64_t{width} * height > maxSurfacePixels) return 0;
         surfaceWidth = width;
         surfaceHeight = height;
         pixels.assign(size_t{width} * height, 0);  // 0 undrawn, 1 window, 2 ink; top row first
