@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev libopenjp2-7-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
