@@ -165,6 +165,15 @@ TEST_F(MetafileEndToEnd, EveryCorpusMetafileRendersAtItsHeadersSizeOrLeavesTheCl
     std::printf("corpus metafiles: %d rendered, %d refused\n", rendered, refused);
 }
 
+TEST_F(MetafileEndToEnd, PastingIntoAMetafileWritesNothing) {
+    ASSERT_TRUE(PutClipboardBitmap(6, 4, RGB(1, 2, 3)));
+    WriteFileBytes(Path(L"old.emf"), "keep");
+    RunQuillory(L"-p \"" + Path(L"old.emf") + L"\"");
+    RunQuillory(L"-p \"" + Path(L"new.wmf") + L"\"");
+    EXPECT_EQ(ReadFileBytes(Path(L"old.emf")), "keep");
+    EXPECT_FALSE(FileExists(Path(L"new.wmf")));
+}
+
 TEST_F(MetafileEndToEnd, AnIconUnderABitmapsNameIsCopiedByItsContent) {
     using namespace qlry::test::ico;
     // A 4-bit icon whose pixels use indices 0 to 2 and whose mask marks the corners.
