@@ -4,11 +4,13 @@
 
 #include "ximage/codecs/ximage_bmp.h"
 #include "ximage/codecs/ximage_gif.h"
+#include "ximage/codecs/ximage_ico.h"
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
 #include "ximage/codecs/ximage_tga.h"
 #include "ximage/codecs/ximage_wbmp.h"
+#include "ximage/codecs/ximage_wmf.h"
 
 namespace {
 
@@ -18,11 +20,13 @@ namespace {
 constexpr std::array kCodecs{
     CxCodecRow<CxImageBMP>(CXIMAGE_FORMAT_BMP),
     CxCodecRow<CxImageJPG>(CXIMAGE_FORMAT_JPG),
+    CxCodecRow<CxImageICO>(CXIMAGE_FORMAT_ICO, true),
     CxCodecRow<CxImageGIF>(CXIMAGE_FORMAT_GIF, true),
     CxCodecRow<CxImagePNG>(CXIMAGE_FORMAT_PNG),
     CxCodecRow<CxImageTGA>(CXIMAGE_FORMAT_TGA),
     CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),
     CxCodecRow<CxImageWBMP>(CXIMAGE_FORMAT_WBMP),
+    CxCodecRow<CxImageWMF>(CXIMAGE_FORMAT_WMF),
 };
 
 }  // namespace
