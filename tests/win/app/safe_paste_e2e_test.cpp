@@ -2,6 +2,7 @@
 // files held open by another program and a full disk.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -18,26 +19,9 @@ const char kOld[] = "the user's old bytes";
 
 std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
-// The names in a folder other than . and .., to see what a paste left behind.
-std::string Listing(const std::vector<std::wstring>& names) {
-    std::string out;
-    for (const std::wstring& n : names) {
-        for (wchar_t c : n) out.push_back(c < 128 ? static_cast<char>(c) : '?');
-        out += ' ';
-    }
-    return out;
-}
-
-std::vector<std::wstring> Names(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+// What a paste left in a folder, in a fixed order.
+std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -72,7 +56,7 @@ TEST_F(SafePasteEndToEnd, ReadOnlyFileIsNeitherReplacedNorLeftWithATemporaryFile
         EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
         ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-    EXPECT_EQ(Names(folder).size(), 2u) << Listing(Names(folder));
+    EXPECT_EQ(Sorted(FolderEntries(folder)), (std::vector<std::wstring>{L"locked.bmp", L"locked.txt"}));
 }
 
 TEST_F(SafePasteEndToEnd, FileHeldOpenWithoutSharingIsLeftAlone) {
@@ -85,7 +69,7 @@ TEST_F(SafePasteEndToEnd, FileHeldOpenWithoutSharingIsLeftAlone) {
         RunQuillory(L"-p " + Quoted(file));
     }
     EXPECT_EQ(ReadFileBytes(file), kOld);
-    EXPECT_EQ(Names(folder).size(), 1u) << Listing(Names(folder));
+    EXPECT_EQ(Sorted(FolderEntries(folder)), std::vector<std::wstring>{L"held.bmp"});
 }
 
 TEST_F(SafePasteEndToEnd, FileThatAnotherProgramReadsWithSharingIsStillPasted) {
@@ -100,7 +84,7 @@ TEST_F(SafePasteEndToEnd, FileThatAnotherProgramReadsWithSharingIsStillPasted) {
         ASSERT_EQ(RunQuillory(L"-p " + Quoted(file)), 0);
     }
     EXPECT_EQ(ReadFileBytes(file), "new");
-    EXPECT_EQ(Names(folder).size(), 1u) << Listing(Names(folder));
+    EXPECT_EQ(Sorted(FolderEntries(folder)), std::vector<std::wstring>{L"shared.txt"});
 }
 
 // A small full file system, mounted by the test harness where the machine allows it.
@@ -130,7 +114,7 @@ TEST_F(FullDisk, ReplaceAppendAndImagePasteLeaveTheOldBytes) {
     RunQuillory(L"-p " + Quoted(picture));
     EXPECT_EQ(ReadFileBytes(picture), kOld);
 
-    EXPECT_EQ(Names(folder).size(), 2u) << Listing(Names(folder));
+    EXPECT_EQ(Sorted(FolderEntries(folder)), (std::vector<std::wstring>{L"notes.txt", L"picture.bmp"}));
     ::DeleteFileW(text.c_str());
     ::DeleteFileW(picture.c_str());
 }

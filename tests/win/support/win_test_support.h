@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace qlry::wintest {
 
@@ -16,6 +17,8 @@ std::wstring MakeTempFolder(const std::wstring& name);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+// The names in a folder, without "." and "..".
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 // Runs Quillory.exe with the given arguments and waits for it to end;
 // returns its exit code, or -1 when it could not start or did not end.

@@ -181,19 +181,6 @@ void WriteImageExtension(DWORD value) {
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettingsKey, L"ImageExtension", REG_DWORD, &value, sizeof(value));
 }
 
-std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
 long long SecondsOf(const SYSTEMTIME& time) {
     FILETIME file{};
     if (!::SystemTimeToFileTime(&time, &file)) return -1;

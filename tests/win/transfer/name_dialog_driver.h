@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "win/support/win_test_support.h"
+
 namespace qlry::wintest {
 
 inline constexpr wchar_t kNameDialogCaption[] = L"Copy Clipboard Contents as File";
@@ -72,8 +74,6 @@ bool ReadImageExtension(DWORD& value);
 void WriteTextExtension(const std::wstring& value);
 void WriteImageExtension(DWORD value);
 
-// The names of the files in a folder.
-std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 // Local time to a count of seconds, for comparisons.
 long long SecondsOf(const SYSTEMTIME& time);
