@@ -1,25 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "bmp_builder.h"
+#include "support/byte_builder.h"
 
 #include <fstream>
 #include <iterator>
 
 namespace qlry::test {
-namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-void Set32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-}  // namespace
 
 std::vector<uint8_t> BuildDib(const DibLayout& s) {
     std::vector<uint8_t> out;

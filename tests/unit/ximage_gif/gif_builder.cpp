@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/byte_builder.h"
 #include "ximage/cx_mem_stream.h"
 
 namespace giftest {
@@ -66,10 +67,7 @@ Bytes ImageData(int minCodeSize, const Bytes& packed, size_t blockSize, bool ter
 }
 
 namespace {
-void Put16(Bytes& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
+using qlry::test::Put16;
 int TableBits(int entries) {
     int n = 0;
     while ((2 << n) < entries) ++n;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/byte_builder.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
@@ -10,16 +11,10 @@ namespace qlry::test::ico {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void Put16(Bytes& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void Put32(Bytes& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-inline uint32_t Get16(const Bytes& b, size_t at) { return b[at] | (b[at + 1] << 8); }
-inline uint32_t Get32(const Bytes& b, size_t at) { return Get16(b, at) | (Get16(b, at + 2) << 16); }
+using qlry::test::Get16;
+using qlry::test::Get32;
+using qlry::test::Put16;
+using qlry::test::Put32;
 
 // One image of an icon file: the directory entry's sizes and the bytes at
 // its offset (an info header, palette, colour rows and mask; or a PNG file).

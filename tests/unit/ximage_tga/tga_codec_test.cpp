@@ -3,6 +3,8 @@
 // row and column orders, and encode/decode round trips.
 #include <gtest/gtest.h>
 
+#include "support/byte_builder.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -29,10 +31,7 @@ struct Header {
     uint8_t idLength = 0;
 };
 
-void Put16(Bytes& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
+using qlry::test::Put16;
 
 // Header, ID field (filled with 0xEE) and the given body.
 Bytes File(const Header& h, const Bytes& body = {}) {

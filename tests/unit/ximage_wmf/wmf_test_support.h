@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/byte_builder.h"
 #include "support/fake_render_device.h"
 #include "ximage/codecs/ximage_wmf.h"
 #include "ximage/cx_mem_stream.h"
@@ -11,14 +12,8 @@ namespace qlry::test::wmf {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void Put16(Bytes& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-inline void Put32(Bytes& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
+using qlry::test::Put16;
+using qlry::test::Put32;
 
 struct Placeable {
     int16_t left = 0, top = 0, right = 1440, bottom = 720;
