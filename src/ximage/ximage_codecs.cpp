@@ -7,6 +7,7 @@
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
 #include "ximage/codecs/ximage_tga.h"
+#include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_wbmp.h"
 
 namespace {
@@ -18,6 +19,7 @@ constexpr std::array kCodecs{
     CxCodecRow<CxImageBMP>(CXIMAGE_FORMAT_BMP),
     CxCodecRow<CxImageJPG>(CXIMAGE_FORMAT_JPG),
     CxCodecRow<CxImagePNG>(CXIMAGE_FORMAT_PNG),
+    CxCodecRow<CxImageTIF>(CXIMAGE_FORMAT_TIF, true),
     CxCodecRow<CxImageTGA>(CXIMAGE_FORMAT_TGA),
     CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),
     CxCodecRow<CxImageWBMP>(CXIMAGE_FORMAT_WBMP),

@@ -1,0 +1,14 @@
+#pragma once
+// Sample conversions of the TIFF strips path. Internal to the codec.
+#include <cstddef>
+#include <cstdint>
+
+// Reduces count 16-bit samples (host order, as libtiff delivers them) to
+// their high bytes, in place: byte i of the buffer becomes sample i's.
+void TifReduceToHighBytes(uint8_t* samples, size_t count);
+
+// One CIELab pixel (L 0-255, a and b signed) as sRGB red, green, blue.
+struct TifRgb {
+    uint8_t red, green, blue;
+};
+TifRgb TifLabToRgb(uint8_t lightness, int8_t a, int8_t b);
