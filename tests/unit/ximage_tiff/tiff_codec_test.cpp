@@ -194,7 +194,8 @@ TEST(TiffDecode, CieLabBecomesRgb) {
     const uint8_t lab[3][3] = {{255, 0, 0}, {128, 80, 60}, {60, 0x90, 0x20}};
     auto lab8 = [&](uint32_t) {
         std::vector<uint8_t> row;
-        for (auto& p : lab) row.insert(row.end(), {p[0], p[1], p[2], 77});
+        for (auto& p : lab)
+            for (uint8_t v : {p[0], p[1], p[2], uint8_t{77}}) row.push_back(v);
         return row;
     };
     auto lab16 = [&](uint32_t) {
@@ -204,7 +205,8 @@ TEST(TiffDecode, CieLabBecomesRgb) {
                 const uint16_t sample = static_cast<uint16_t>(v << 8 | 0x55);
                 uint8_t bytes[2];
                 std::memcpy(bytes, &sample, 2);
-                row.insert(row.end(), bytes, bytes + 2);
+                row.push_back(bytes[0]);
+                row.push_back(bytes[1]);
             }
         return row;
     };
@@ -348,7 +350,10 @@ TEST(TiffDecode, EveryOrientationComesOutUpright) {
                                  },
                                  [rgb8](uint32_t y) {
                                      std::vector<uint8_t> row;
-                                     for (uint8_t v : rgb8(y)) row.insert(row.end(), {v, v});
+                                     for (uint8_t v : rgb8(y)) {
+                                         row.push_back(v);
+                                         row.push_back(v);
+                                     }
                                      return row;
                                  }};
         CxImage rows, tiles, raster, strips;
