@@ -76,7 +76,8 @@ bool CxImageTIF::DecodePage(TIFF* tif) {
 
     switch (layout.path) {
     case TifPath::Rgba:
-        return ReadRgbaRaster(tif, fields);  // turns the picture itself
+        if (!ReadRgbaRaster(tif, fields)) return false;
+        break;
     case TifPath::RgbRows:
         if (!ReadRgbRows(tif, fields)) return false;
         break;

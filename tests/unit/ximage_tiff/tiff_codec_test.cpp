@@ -368,6 +368,36 @@ TEST(TiffDecode, EveryOrientationComesOutUpright) {
     }
 }
 
+// The RGBA reader is asked for bands of whole strips (about 4 MB of raster):
+// a page of several bands, turned, still comes out whole and upright.
+TEST(TiffDecode, RasterBandsCoverTallPages) {
+    CxImage colour(4096, 600, 24);
+    FillPattern(colour, 7);
+    for (const uint16_t orientation : {uint16_t{1}, uint16_t{6}}) {
+        SCOPED_TRACE(orientation);
+        CxImage stored(colour, true, false, false);
+        StoreForOrientation(stored, orientation);
+        auto rgb8 = RgbRowsOf(stored);
+        const PageSpec page{stored.GetWidth(), stored.GetHeight(),
+                            [=](TIFF* tif) {
+                                Tags(3, 16, PHOTOMETRIC_RGB)(tif);
+                                TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 256);
+                                TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
+                            },
+                            [rgb8](uint32_t y) {
+                                std::vector<uint8_t> row;
+                                for (uint8_t v : rgb8(y)) {
+                                    row.push_back(v);
+                                    row.push_back(v);
+                                }
+                                return row;
+                            }};
+        CxImage image;
+        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page}), image)) << image.GetLastError();
+        EXPECT_TRUE(SamePicture(image, colour));
+    }
+}
+
 TEST(TiffDecode, TilesAndStripsGiveTheSamePicture) {
     CxImage grey(37, 21, 8);
     FillPattern(grey, 5);
