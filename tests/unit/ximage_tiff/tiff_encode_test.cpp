@@ -187,6 +187,21 @@ TEST(TiffEncode, EveryDepthRoundTrips) {
                               std::abs(a.rgbBlue - b.rgbBlue)});
         }
     EXPECT_LT(worst, 24);
+
+    // With an alpha plane the JPEG page has four samples, alpha included.
+    smooth.AlphaCreate();
+    for (uint32_t y = 0; y < 32; ++y)
+        for (uint32_t x = 0; x < 64; ++x) smooth.AlphaSet(x, y, static_cast<uint8_t>(x * 4));
+    const auto withAlpha = EncodeToBytes(smooth);
+    EXPECT_EQ(ReadPageTags(withAlpha).compression, COMPRESSION_JPEG);
+    CxImage alphaBack;
+    ASSERT_TRUE(DecodeBytes(withAlpha, alphaBack)) << alphaBack.GetLastError();
+    ASSERT_TRUE(alphaBack.AlphaIsValid());
+    int worstAlpha = 0;
+    for (uint32_t y = 0; y < 32; ++y)
+        for (uint32_t x = 0; x < 64; ++x)
+            worstAlpha = std::max(worstAlpha, std::abs(smooth.AlphaGet(x, y) - alphaBack.AlphaGet(x, y)));
+    EXPECT_LT(worstAlpha, 24);
 }
 
 TEST(TiffEncode, RefusalsHaveTheirTexts) {
