@@ -30,7 +30,6 @@ struct TifLayout;
 class CxImageTIF : public CxImage {
 public:
     CxImageTIF() : CxImage(CXIMAGE_FORMAT_TIF) {}
-    ~CxImageTIF() override;
     bool Decode(CxStream* stream);
     // Writes one complete single-page file.
     bool Encode(CxStream* stream);
@@ -47,5 +46,5 @@ private:
     bool TurnUpright(uint16_t orientation);
     bool WritePage(tiff* tif);
 
-    tiff* encodeHandle = nullptr;  // the libtiff handle of an encode in progress
+    tiff* encodeHandle = nullptr;  // the libtiff handle of an encode in progress (owned by its session)
 };

@@ -40,14 +40,10 @@ int32_t Truncated(double value) {
 
 }  // namespace
 
-CxImageTIF::~CxImageTIF() {
-    if (encodeHandle) TIFFClose(encodeHandle);
-}
-
 bool CxImageTIF::Decode(CxStream* stream) {
-    TifHandle tif(TifOpenStream(stream, "rb"));
-    if (!tif) return Fail("Error encountered while opening TIFF file");
-    return DecodePage(tif.get());
+    TifSession session(stream, "rb");
+    if (!session) return Fail("Error encountered while opening TIFF file");
+    return DecodePage(session.get());
 }
 
 bool CxImageTIF::DecodePage(TIFF* tif) {

@@ -6,6 +6,7 @@
 
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_io.h"
+#include "ximage/codecs/ximage_tif_samples.h"
 #include "ximage/cx_buffer.h"
 
 namespace {
@@ -64,12 +65,12 @@ bool IsMinIsBlackRamp(const CxRgbQuad* palette, uint32_t count) {
 
 bool CxImageTIF::Encode(CxStream* stream) {
     if (CheckEncodeArgs(stream)) return false;
-    if (encodeHandle) TIFFClose(encodeHandle);
-    encodeHandle = TifOpenStream(stream, "a");
-    if (!encodeHandle) return Fail("initialization fail");
+    TifSession session(stream, "a");
+    if (!session) return Fail("initialization fail");
+    encodeHandle = session.get();
     const bool written = WritePage(encodeHandle) && TIFFFlush(encodeHandle) == 1;
-    TIFFClose(encodeHandle);  // writes the directory
     encodeHandle = nullptr;
+    session.Close();  // writes the directory
     if (!written) return Fail("Error saving TIFF file");
     return true;
 }
@@ -140,7 +141,9 @@ bool CxImageTIF::WritePage(TIFF* tif) {
         const uint32_t imageRow = height - 1 - y;
         const uint8_t* row = GetBits(imageRow);
         const uint8_t* alphaRow = withAlpha ? alpha + uint64_t{imageRow} * width : nullptr;
-        if (colour) {
+        if (colour && !alphaRow) {
+            TifSwapRedBlue(row, out, width);
+        } else if (colour) {
             for (uint32_t x = 0; x < width; ++x, row += 3) {
                 uint8_t* pixel = out + uint64_t{x} * samples;
                 pixel[0] = row[2];

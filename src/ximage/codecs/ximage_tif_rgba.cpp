@@ -7,6 +7,7 @@
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_io.h"
 #include "ximage/codecs/ximage_tif_layout.h"
+#include "ximage/codecs/ximage_tif_samples.h"
 #include "ximage/cx_buffer.h"
 #include "ximage/cx_checked.h"
 
@@ -95,23 +96,22 @@ bool CxImageTIF::ReadRgbRows(TIFF* tif, const TifFields& fields) {
     const bool withAlpha = AlphaIsValid() && fields.firstExtraSample != EXTRASAMPLE_UNSPECIFIED;
     for (uint32_t y = 0; y < height; ++y) {
         if (info.escape) return Fail("Cancelled");
-        if (TIFFReadScanline(tif, line.data(), y, 0) < 0) return Fail("Corrupted TIFF file!");
-        const uint8_t* source = line.data();
         uint8_t* row = GetBits(height - 1 - y);
-        uint8_t* alphaRow = withAlpha ? alpha + uint64_t{height - 1 - y} * width : nullptr;
+        // Decoded into a row of its own (it stays in the cache), then swapped
+        // into the image: swapping in place makes each load wait for the
+        // store before it.
+        if (TIFFReadScanline(tif, line.data(), y, 0) < 0) return Fail("Corrupted TIFF file!");
         if (samples == 3) {
-            for (uint32_t x = 0; x < width; ++x, source += 3, row += 3) {
-                row[0] = source[2];
-                row[1] = source[1];
-                row[2] = source[0];
-            }
-        } else {
-            for (uint32_t x = 0; x < width; ++x, source += 4, row += 3) {
-                row[0] = source[2];
-                row[1] = source[1];
-                row[2] = source[0];
-                if (alphaRow) alphaRow[x] = source[3];
-            }
+            TifSwapRedBlue(line.data(), row, width);
+            continue;
+        }
+        const uint8_t* source = line.data();
+        uint8_t* alphaRow = withAlpha ? alpha + uint64_t{height - 1 - y} * width : nullptr;
+        for (uint32_t x = 0; x < width; ++x, source += 4, row += 3) {
+            row[0] = source[2];
+            row[1] = source[1];
+            row[2] = source[0];
+            if (alphaRow) alphaRow[x] = source[3];
         }
     }
     return true;

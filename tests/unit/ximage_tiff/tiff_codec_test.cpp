@@ -179,6 +179,23 @@ TEST(TiffDecode, CmykHasNoAlphaPlane) {
     EXPECT_EQ(image.GetPixelColor(1, 0, false), (CxRgbQuad{255, 255, 0, 0}));  // cyan
 }
 
+TEST(TiffDecode, RedAndBlueSwapForEveryRowLength) {
+    for (size_t pixels = 0; pixels <= 9; ++pixels) {
+        std::vector<uint8_t> rgb(pixels * 3 + 1, 0xEE);  // a guard byte behind the row
+        for (size_t i = 0; i < pixels * 3; ++i) rgb[i] = static_cast<uint8_t>(i + 1);
+        std::vector<uint8_t> bgr(rgb.size(), 0xEE), inPlace(rgb);
+        TifSwapRedBlue(rgb.data(), bgr.data(), pixels);
+        TifSwapRedBlue(inPlace.data(), inPlace.data(), pixels);
+        for (size_t p = 0; p < pixels; ++p) {
+            EXPECT_EQ(bgr[3 * p], rgb[3 * p + 2]) << pixels;
+            EXPECT_EQ(bgr[3 * p + 1], rgb[3 * p + 1]) << pixels;
+            EXPECT_EQ(bgr[3 * p + 2], rgb[3 * p]) << pixels;
+        }
+        EXPECT_EQ(bgr.back(), 0xEE);
+        EXPECT_EQ(inPlace, bgr);
+    }
+}
+
 TEST(TiffDecode, CieLabBecomesRgb) {
     // The conversion's white is 254 or 255, its black a very dark grey.
     EXPECT_GE(TifLabToRgb(255, 0, 0).red, 254);

@@ -22,7 +22,8 @@ std::vector<uint8_t> StreamBytes(CxMemStream& stream) {
 std::vector<uint8_t> WriteWithLibtiff(const std::vector<PageSpec>& pages) {
     CxMemStream stream;
     if (!stream.Open()) return {};
-    TIFF* tif = TifOpenStream(&stream, "w");
+    TifSession session(&stream, "w");
+    TIFF* tif = session.get();
     if (!tif) return {};
     bool ok = true;
     for (const PageSpec& page : pages) {
@@ -36,14 +37,15 @@ std::vector<uint8_t> WriteWithLibtiff(const std::vector<PageSpec>& pages) {
         }
         ok = ok && TIFFWriteDirectory(tif);
     }
-    TIFFClose(tif);
+    session.Close();
     return ok ? StreamBytes(stream) : std::vector<uint8_t>{};
 }
 
 std::vector<uint8_t> WriteTiledWithLibtiff(const PageSpec& page, uint32_t tileWidth, uint32_t tileLength) {
     CxMemStream stream;
     if (!stream.Open()) return {};
-    TIFF* tif = TifOpenStream(&stream, "w");
+    TifSession session(&stream, "w");
+    TIFF* tif = session.get();
     if (!tif) return {};
     TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, page.width);
     TIFFSetField(tif, TIFFTAG_IMAGELENGTH, page.height);
@@ -67,7 +69,7 @@ std::vector<uint8_t> WriteTiledWithLibtiff(const PageSpec& page, uint32_t tileWi
         }
     }
     ok = ok && TIFFWriteDirectory(tif);
-    TIFFClose(tif);
+    session.Close();
     return ok ? StreamBytes(stream) : std::vector<uint8_t>{};
 }
 
@@ -87,7 +89,8 @@ WrittenPage ReadPageTags(const std::vector<uint8_t>& file) {
     WrittenPage page;
     std::vector<uint8_t> copy(file);
     CxMemStream stream(copy.data(), static_cast<int32_t>(copy.size()));
-    TIFF* tif = TifOpenStream(&stream, "r");
+    TifSession session(&stream, "r");
+    TIFF* tif = session.get();
     if (!tif) return page;
     page.ok = true;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &page.width);
@@ -108,20 +111,21 @@ WrittenPage ReadPageTags(const std::vector<uint8_t>& file) {
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     if (TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue))
         page.colormapRed.assign(red, red + (size_t{1} << page.bitsPerSample));
-    TIFFClose(tif);
+    session.Close();
     return page;
 }
 
 std::vector<uint32_t> LibtiffRgba(const std::vector<uint8_t>& file, uint32_t& width, uint32_t& height) {
     std::vector<uint8_t> copy(file);
     CxMemStream stream(copy.data(), static_cast<int32_t>(copy.size()));
-    TIFF* tif = TifOpenStream(&stream, "r");
+    TifSession session(&stream, "r");
+    TIFF* tif = session.get();
     if (!tif) return {};
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     std::vector<uint32_t> raster(size_t{width} * height);
     const bool ok = !raster.empty() && TIFFReadRGBAImage(tif, width, height, raster.data(), 1);
-    TIFFClose(tif);
+    session.Close();
     return ok ? raster : std::vector<uint32_t>{};
 }
 
