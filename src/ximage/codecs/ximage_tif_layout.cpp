@@ -10,9 +10,9 @@ bool IsGreyOrPalette(uint16_t photometric) {
            photometric == PHOTOMETRIC_PALETTE;
 }
 
-// The sample layouts the strips path copies as they are: one sample of 1, 4,
-// 8 or 16 bits (palette indices up to 8), or a sample and an alpha sample of
-// 8 or 16 bits; CIELab of 8 or 16 bits with 3 or more samples. Everything
+// The sample layouts the strips path reads: one sample of 1 to 16 bits
+// (palette indices up to 8), or a sample and an alpha sample of 8 or 16
+// bits; CIELab of 8 or 16 bits with 3 or more samples. Everything
 // else is left to libtiff's RGBA reader (or to the RGB rows below).
 bool StripsCanRead(const TifFields& f) {
     if (f.planar != PLANARCONFIG_CONTIG && f.samplesPerPixel > 1) return false;
@@ -20,7 +20,8 @@ bool StripsCanRead(const TifFields& f) {
     if (f.photometric == PHOTOMETRIC_CIELAB) return f.samplesPerPixel >= 3 && (bps == 8 || bps == 16);
     if (!IsGreyOrPalette(f.photometric)) return false;
     const bool palette = f.photometric == PHOTOMETRIC_PALETTE;
-    if (f.samplesPerPixel == 1) return bps == 1 || bps == 4 || bps == 8 || (bps == 16 && !palette);
+    // Other depths up to 16 bits are unpacked to bytes (palette indices up to 8 bits).
+    if (f.samplesPerPixel == 1) return bps >= 1 && (palette ? bps <= 8 : bps <= 16);
     if (f.samplesPerPixel == 2) return bps == 8 || (bps == 16 && !palette);
     return false;
 }
@@ -45,6 +46,7 @@ TifLayout ChooseTifLayout(const TifFields& f) {
             layout.bits = 8;
             layout.colors = 256;
             layout.alpha = f.samplesPerPixel == 2;
+            layout.unpack = f.samplesPerPixel == 1 && f.bitsPerSample != 8 && f.bitsPerSample != 16;
         }
         return layout;
     }

@@ -32,6 +32,7 @@ struct TifLayout {
     bool alpha = false;    // the image gets an alpha plane
     bool lab = false;      // samples are CIELab, converted to RGB
     bool rgb = false;      // samples are 8-bit RGB (tiled pages on the strips path)
+    bool unpack = false;   // single samples of 2, 3, 5-7 or 9-15 bits, unpacked to bytes
 };
 
 TifLayout ChooseTifLayout(const TifFields& fields);

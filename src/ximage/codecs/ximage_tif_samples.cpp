@@ -17,6 +17,23 @@ void TifReduceToHighBytes(uint8_t* samples, size_t count) {
     }
 }
 
+void TifUnpackSamples(const uint8_t* row, size_t rowBytes, uint32_t bits, size_t count, bool scaleToByte,
+                      uint8_t* out) {
+    const uint32_t maximum = (1u << bits) - 1;
+    for (size_t i = 0; i < count; ++i) {
+        const uint64_t firstBit = uint64_t{i} * bits;
+        const size_t firstByte = static_cast<size_t>(firstBit / 8);
+        // The sample lies within 3 bytes (at most 16 bits from any bit offset).
+        uint32_t window = 0;
+        for (size_t b = 0; b < 3; ++b)
+            window = window << 8 | (firstByte + b < rowBytes ? row[firstByte + b] : 0);
+        const uint32_t value = (window >> (24 - bits - firstBit % 8)) & maximum;
+        if (!scaleToByte) out[i] = static_cast<uint8_t>(value);
+        else if (bits > 8) out[i] = static_cast<uint8_t>(value >> (bits - 8));
+        else out[i] = static_cast<uint8_t>(value * 255 / maximum);
+    }
+}
+
 namespace {
 
 // Linear light to the sRGB curve, scaled to 0-255 (clamped before the

@@ -20,6 +20,7 @@ bool CxImageTIF::BuildPalette(TIFF* tif, const TifFields& f, const TifLayout& la
     const uint32_t count = layout.colors;
     const bool whiteIsZero = f.photometric == PHOTOMETRIC_MINISWHITE;
     if (f.photometric == PHOTOMETRIC_MINISBLACK || whiteIsZero) {
+        // Unpacked samples are scaled to 0-255 already: the ramp of 256 greys.
         const uint32_t step = 255 / (count - 1);
         for (uint32_t i = 0; i < count; ++i) {
             uint8_t grey = static_cast<uint8_t>(i * step);
@@ -111,6 +112,13 @@ bool CxImageTIF::StoreRow(uint8_t* source, uint64_t sourceBytes, uint32_t pictur
     const uint32_t width = f.width;
     const uint32_t samples = f.samplesPerPixel;
     const uint32_t y = f.height - 1 - pictureRow;
+    if (layout.unpack) {
+        // Straight into the image row: one byte a pixel, padding cleared.
+        uint8_t* row = GetBits(y);
+        TifUnpackSamples(source, sourceBytes, f.bitsPerSample, width, f.photometric != PHOTOMETRIC_PALETTE, row);
+        std::memset(row + width, 0, info.rowBytes - width);
+        return true;
+    }
     if (f.bitsPerSample == 16) {
         TifReduceToHighBytes(source, uint64_t{width} * samples);
         sourceBytes = uint64_t{width} * samples;

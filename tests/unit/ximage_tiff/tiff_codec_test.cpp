@@ -179,6 +179,50 @@ TEST(TiffDecode, CmykHasNoAlphaPlane) {
     EXPECT_EQ(image.GetPixelColor(1, 0, false), (CxRgbQuad{255, 255, 0, 0}));  // cyan
 }
 
+TEST(TiffDecode, OddDepthsAreUnpackedToBytes) {
+    // 3-bit grey 0..7 scaled to 0..255; 12-bit samples by their top 8 bits;
+    // bits past the row's end read as 0.
+    const uint8_t threeBit[3] = {0b00000101, 0b00111001, 0b01110111};  // 0 1 2 3 4 5 6 7
+    uint8_t out[9] = {};
+    TifUnpackSamples(threeBit, 3, 3, 8, true, out);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(out[i], i * 255 / 7) << i;
+    TifUnpackSamples(threeBit, 3, 3, 8, false, out);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(out[i], i) << i;
+    const uint8_t twelveBit[3] = {0xAB, 0xCD, 0xEF};  // 0xABC, 0xDEF
+    TifUnpackSamples(twelveBit, 3, 12, 3, true, out);
+    EXPECT_EQ(out[0], 0xAB);
+    EXPECT_EQ(out[1], 0xDE);
+    EXPECT_EQ(out[2], 0);
+
+    {   // A 2-bit palette page keeps its colours as an 8-bit image.
+        uint16_t red[4] = {0, 65535, 0, 0}, green[4] = {0, 0, 65535, 0}, blue[4] = {0, 0, 0, 65535};
+        auto tags = [&](TIFF* tif) {
+            Tags(1, 2, PHOTOMETRIC_PALETTE)(tif);
+            TIFFSetField(tif, TIFFTAG_COLORMAP, red, green, blue);
+        };
+        const auto file = WriteWithLibtiff({{5, 1, tags, [](uint32_t) {
+                                                 return std::vector<uint8_t>{0b00011011, 0b01000000};
+                                             }}});
+        CxImage image;
+        ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+        ASSERT_EQ(image.GetBpp(), 8u);
+        EXPECT_EQ(image.GetPixelColor(1, 0, false), (CxRgbQuad{0, 0, 255, 0}));
+        EXPECT_EQ(image.GetPixelColor(2, 0, false), (CxRgbQuad{0, 255, 0, 0}));
+        EXPECT_EQ(image.GetPixelColor(3, 0, false), (CxRgbQuad{255, 0, 0, 0}));
+        EXPECT_EQ(image.GetPixelColor(4, 0, false), (CxRgbQuad{0, 0, 255, 0}));
+    }
+    {   // 2-bit MinIsWhite: 0 is white.
+        const auto file = WriteWithLibtiff({{4, 1, Tags(1, 2, PHOTOMETRIC_MINISWHITE), [](uint32_t) {
+                                                 return std::vector<uint8_t>{0b00011011};
+                                             }}});
+        CxImage image;
+        ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+        EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 255);
+        EXPECT_EQ(image.GetPixelColor(1, 0).rgbRed, 170);
+        EXPECT_EQ(image.GetPixelColor(3, 0).rgbRed, 0);
+    }
+}
+
 TEST(TiffDecode, RedAndBlueSwapForEveryRowLength) {
     for (size_t pixels = 0; pixels <= 9; ++pixels) {
         std::vector<uint8_t> rgb(pixels * 3 + 1, 0xEE);  // a guard byte behind the row
