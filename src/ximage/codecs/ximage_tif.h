@@ -2,11 +2,12 @@
 // CxImageTIF: TIFF files through libtiff, opened over the codec's byte stream.
 //
 // Decoding reads page `frame` (numFrames tells how many there are). Bilevel,
-// grey and palette pages of 1, 4, 8 or 16 bits become 1, 4 or 8-bit images
-// with their palette (16-bit samples by their high byte, a second sample as
-// the alpha plane); CIELab pages become 24 bits; 8-bit RGB strips are read
-// row by row; everything else (YCbCr, CMYK, LogLuv, tiles of RGB...) goes
-// through libtiff's RGBA reader. Every orientation comes out upright. The
+// grey and palette pages become 1, 4 or 8-bit images with their palette
+// (16-bit samples by their high byte, other depths up to 16 bits unpacked,
+// a second sample as the alpha plane); CIELab pages become 24 bits; 8-bit
+// RGB is read row by row (strips) or tile by tile; everything else (YCbCr,
+// CMYK, LogLuv, 16-bit RGB...) goes through libtiff's RGBA reader, a band of
+// strips at a time. Every orientation comes out upright. The
 // resolution (centimetres converted to inches) and the position are kept,
 // and the compression goes into the codec option of CXIMAGE_FORMAT_TIF, so
 // that saving the same image again keeps it. With escape -1 only the
