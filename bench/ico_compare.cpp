@@ -15,8 +15,8 @@
 #include <cstring>
 #include <vector>
 
-#include "stb/stb_image.h"
-#include "stb/stb_image_write.h"
+#include <stb_image.h>
+#include <stb_image_write.h>
 #include "ximage/codecs/ximage_ico.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"

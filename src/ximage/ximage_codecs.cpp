@@ -9,6 +9,7 @@
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
 #include "ximage/codecs/ximage_tga.h"
+#include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_wbmp.h"
 #include "ximage/codecs/ximage_wmf.h"
 
@@ -23,6 +24,7 @@ constexpr std::array kCodecs{
     CxCodecRow<CxImageICO>(CXIMAGE_FORMAT_ICO, true),
     CxCodecRow<CxImageGIF>(CXIMAGE_FORMAT_GIF, true),
     CxCodecRow<CxImagePNG>(CXIMAGE_FORMAT_PNG),
+    CxCodecRow<CxImageTIF>(CXIMAGE_FORMAT_TIF, true),
     CxCodecRow<CxImageTGA>(CXIMAGE_FORMAT_TGA),
     CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),
     CxCodecRow<CxImageWBMP>(CXIMAGE_FORMAT_WBMP),
