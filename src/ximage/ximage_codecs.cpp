@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ximage/codecs/ximage_bmp.h"
+#include "ximage/codecs/ximage_jas.h"
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
@@ -21,6 +22,9 @@ constexpr std::array kCodecs{
     CxCodecRow<CxImageTGA>(CXIMAGE_FORMAT_TGA),
     CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),
     CxCodecRow<CxImageWBMP>(CXIMAGE_FORMAT_WBMP),
+    // One class for the family; it recognises its formats itself.
+    CxCodecEntry{CXIMAGE_FORMAT_JP2, CXIMAGE_FORMAT_RAS, CXIMAGE_FORMAT_UNKNOWN, false, &CxDecodeAs<CxImageJAS>,
+                 &CxEncodeAs<CxImageJAS>},
 };
 
 }  // namespace
