@@ -4,7 +4,9 @@
 // the writers' view of the image.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
+#include "ximage/cx_buffer.h"
 #include "ximage/cx_stream_reader.h"
 #include "ximage/ximage.h"
 
@@ -69,6 +71,52 @@ inline uint8_t ScalePrecision(uint32_t v, uint32_t precision) {
     return static_cast<uint8_t>((v * 255u + max / 2) / max);
 }
 
+// Rows of a raw raster, read from the stream many at a time: one read per
+// chunk of about kChunkBytes instead of one per row, into a buffer that
+// stays in the cache.
+class RowChunks {
+public:
+    static constexpr uint64_t kChunkBytes = 256 * 1024;
+    RowChunks(CxStreamReader& reader, uint64_t lineBytes, uint32_t rows) : reader_(reader), lineBytes_(lineBytes), left_(rows) {
+        const uint64_t perChunk = lineBytes ? kChunkBytes / lineBytes : 0;
+        rowsPerChunk_ = static_cast<uint32_t>(perChunk == 0 ? 1 : (perChunk < rows ? perChunk : rows));
+        ok_ = buffer_.Allocate(lineBytes_ * rowsPerChunk_);
+    }
+    bool Ready() const { return ok_; }
+    // The next row, or null when the stream ends first.
+    const uint8_t* Next() {
+        if (at_ == filled_) {
+            const uint32_t rows = left_ < rowsPerChunk_ ? left_ : rowsPerChunk_;
+            if (rows == 0 || !reader_.Read(buffer_.data(), static_cast<size_t>(lineBytes_ * rows))) return nullptr;
+            left_ -= rows;
+            filled_ = rows;
+            at_ = 0;
+        }
+        return buffer_.data() + lineBytes_ * at_++;
+    }
+
+private:
+    CxStreamReader& reader_;
+    uint64_t lineBytes_;
+    uint32_t left_;
+    uint32_t rowsPerChunk_ = 1;
+    uint32_t filled_ = 0, at_ = 0;
+    CxBuffer buffer_;
+    bool ok_ = false;
+};
+
+// Red, green, blue samples to the image's blue, green, red (in and out may
+// be the same row). Kept byte by byte: the compiler turns this loop into
+// vector shuffles, faster than any word trick.
+inline void SwapRedBlue(const uint8_t* in, uint8_t* out, uint32_t pixels) {
+    for (uint32_t x = 0; x < pixels; ++x, in += 3, out += 3) {
+        const uint8_t r = in[0], g = in[1], b = in[2];
+        out[0] = b;
+        out[1] = g;
+        out[2] = r;
+    }
+}
+
 // Creates the image for a picture read by one of our codecs; false: no memory.
 bool CreatePicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format);
 
@@ -76,6 +124,17 @@ bool CreatePicture(CxImage& image, uint32_t width, uint32_t height, uint32_t dep
 Status ReadPnm(CxStreamReader& reader, CxImage& image, DecodeRequest& request);
 Status ReadPgx(CxStreamReader& reader, CxImage& image, DecodeRequest& request);
 Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request);
+// Limits of a JPEG-2000 picture, held against its size segment before
+// OpenJPEG reads the header: tile indices are 16 bits; OpenJPEG keeps one
+// record per tile and component; it decodes into 32-bit samples, so the
+// samples of all components together are held to half the memory cap
+// (a 6000 x 4000 colour picture takes 72 million).
+inline constexpr uint64_t kMaxTiles = 65535;
+inline constexpr uint64_t kMaxTileComponents = 65536;
+inline constexpr uint64_t kMaxDecodedSamples = CXIMAGE_MAX_MEMORY / 2;
+// Checks the size segment of the data at the stream's position (a JP2 file
+// or a bare code stream); the position is left anywhere.
+Status CheckCodeStreamSize(CxStream* stream, bool jp2);
 // JP2 (jp2 true) or a bare code stream, through OpenJPEG.
 Status ReadJpeg2000(CxStream* stream, bool jp2, CxImage& image, DecodeRequest& request);
 

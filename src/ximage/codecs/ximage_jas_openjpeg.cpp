@@ -1,10 +1,11 @@
 // JP2 files and JPEG-2000 code streams through OpenJPEG.
 //
+// Its size segment is checked first (ximage_jas_siz.cpp).
 // OpenJPEG reads and writes through our byte stream (read, skip, seek and
 // write callbacks over CxStream); its messages are silenced, and only the
 // family's texts reach lastError. Before anything is decoded, the header is
-// held against the memory cap: the picture's samples (one byte each, the
-// measure Create uses) and the tile count.
+// held against the limits again as OpenJPEG read it: the samples of
+// all components and the tile count.
 //
 // Encoding uses the reversible 5/3 wavelet (with the colour transform for
 // three components) in one quality layer. The rate (a fraction of the
@@ -27,7 +28,6 @@
 namespace cxjas {
 namespace {
 
-constexpr uint64_t kMaxTiles = 65535;  // tile indices are 16 bits
 constexpr uint32_t kMaxPrecision = 31;
 constexpr int kMaxResolutions = 6;
 
@@ -128,7 +128,7 @@ Status CheckHeader(opj_codec_t* codec, const opj_image_t* image) {
         const uint64_t h = (uint64_t{image->y1} + c.dy - 1) / c.dy - (uint64_t{image->y0} + c.dy - 1) / c.dy;
         uint64_t plane = 0;
         if (w == 0 || h == 0 || !cximage::ProductWithin({w, h}, CXIMAGE_MAX_MEMORY, plane)) return Status::kCorrupt;
-        if (!cximage::CheckedAdd(samples, plane, samples) || !cximage::FitsMemoryCap(samples)) return Status::kCorrupt;
+        if (!cximage::CheckedAdd(samples, plane, samples) || samples > kMaxDecodedSamples) return Status::kCorrupt;
     }
     if (opj_codestream_info_v2_t* info = opj_get_cstr_info(codec)) {
         const uint64_t tiles = uint64_t{info->tw} * info->th;
@@ -256,6 +256,9 @@ bool Decoded(const opj_image_t* image) {
 
 Status ReadJpeg2000(CxStream* stream, bool jp2, CxImage& image, DecodeRequest& request) {
     Glue glue{stream, stream->Tell64()};
+    const Status size = CheckCodeStreamSize(stream, jp2);
+    if (size != Status::kOk) return size;
+    if (!stream->Seek64(glue.base, SEEK_SET)) return Status::kCorrupt;
     Session s;
     s.codec = opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
     if (!s.codec) return Status::kCorrupt;

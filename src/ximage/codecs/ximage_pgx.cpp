@@ -4,6 +4,7 @@
 // for LM) up to 16; '-' marks two's-complement samples.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "ximage/codecs/ximage_jas_internal.h"
 #include "ximage/codecs/ximage_jas_text.h"
@@ -72,17 +73,17 @@ Status ReadPgx(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
     const uint32_t max = (1u << h.depth) - 1;
     const uint32_t offset = h.isSigned ? 1u << (h.depth - 1) : 0;
     const bool direct = sampleBytes == 1 && depth == 8 && h.depth == 8 && !h.isSigned;
-    CxBuffer line;
-    if (!direct && !line.Allocate(uint64_t{width} * sampleBytes)) return Status::kNoMemory;
+    RowChunks rows(reader, uint64_t{width} * sampleBytes, height);
+    if (!rows.Ready()) return Status::kNoMemory;
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t rowIndex = height - 1 - y;
         uint8_t* row = image.GetBits(rowIndex);
+        const uint8_t* in = rows.Next();
+        if (!in) return Status::kCorrupt;
         if (direct) {
-            if (!reader.Read(row, width)) return Status::kCorrupt;
+            std::memcpy(row, in, width);
             continue;
         }
-        if (!reader.Read(line.data(), line.size())) return Status::kCorrupt;
-        const uint8_t* in = line.data();
         for (uint32_t x = 0; x < width; ++x) {
             int32_t v;
             if (sampleBytes == 1) {

@@ -67,44 +67,40 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
     const uint32_t width = h.width, height = h.height;
     if (h.bitmap) {
         const uint32_t lineBytes = (width + 7) / 8;
+        RowChunks rows(reader, lineBytes, height);
+        if (!rows.Ready()) return Status::kNoMemory;
         for (uint32_t y = 0; y < height; ++y) {
+            const uint8_t* in = rows.Next();
+            if (!in) return Status::kCorrupt;
             uint8_t* row = image.GetBits(height - 1 - y);
-            if (!reader.Read(row, lineBytes)) return Status::kCorrupt;
+            std::memcpy(row, in, lineBytes);
             InvertBits(row, lineBytes, width);
         }
         return Status::kOk;
     }
     const uint32_t samples = width * h.channels;  // fits: checked against the cap
     const bool wide = h.maxval > 255;
-    // 1- and 4-bit grey rows are narrower than their samples: read aside.
-    const bool packed = h.channels == 1 && grey.depth < 8;
     uint8_t table[256];
     for (uint32_t v = 0; v < 256; ++v) table[v] = grey.scale(v);
-    const bool identity = h.maxval == 255;
-    CxBuffer scratch;
-    if ((wide || packed) && !scratch.Allocate(uint64_t{samples} * (wide ? 2 : 1))) return Status::kNoMemory;
+    RowChunks rows(reader, uint64_t{samples} * (wide ? 2 : 1), height);
+    if (!rows.Ready()) return Status::kNoMemory;
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t rowIndex = height - 1 - y;
         uint8_t* row = image.GetBits(rowIndex);
-        if (wide) {
-            if (!reader.Read(scratch.data(), scratch.size())) return Status::kCorrupt;
-            const uint8_t* in = scratch.data();
+        const uint8_t* in = rows.Next();
+        if (!in) return Status::kCorrupt;
+        if (h.channels == 1 && grey.depth < 8) {
+            // 1- and 4-bit grey rows are narrower than their samples.
+            for (uint32_t x = 0; x < width; ++x) image.SetPixelIndex(x, rowIndex, grey(in[x]));
+        } else if (wide) {
             for (uint32_t i = 0; i < samples; ++i) row[i] = grey.scale(cximage::LoadU16BE(in + 2 * i));
-        } else if (packed) {
-            if (!reader.Read(scratch.data(), scratch.size())) return Status::kCorrupt;
-            for (uint32_t x = 0; x < width; ++x) image.SetPixelIndex(x, rowIndex, grey(scratch.data()[x]));
-            continue;
+            if (h.channels == 3) SwapRedBlue(row, row, width);
+        } else if (h.maxval == 255) {
+            if (h.channels == 3) SwapRedBlue(in, row, width);
+            else std::memcpy(row, in, width);
         } else {
-            if (!reader.Read(row, samples)) return Status::kCorrupt;
-            if (!identity)
-                for (uint32_t i = 0; i < samples; ++i) row[i] = table[row[i]];
-        }
-        if (h.channels == 3) {
-            for (uint32_t x = 0; x < width; ++x) {
-                const uint8_t red = row[3 * x];
-                row[3 * x] = row[3 * x + 2];
-                row[3 * x + 2] = red;
-            }
+            for (uint32_t i = 0; i < samples; ++i) row[i] = table[in[i]];
+            if (h.channels == 3) SwapRedBlue(row, row, width);
         }
     }
     return Status::kOk;

@@ -129,20 +129,23 @@ Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
     CxBuffer line(lineBytes);
     if (!line) return Status::kNoMemory;
     RunDecoder runs(reader);
+    RowChunks chunks(reader, lineBytes, coded ? 0 : h.height);
+    if (!coded && !chunks.Ready()) return Status::kNoMemory;
     const uint32_t width = h.width, height = h.height;
     const bool redFirst = h.type == kRgb;
-    const bool direct = !coded && h.depth == 24 && !redFirst;
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* row = image.GetBits(height - 1 - y);
-        if (direct) {
-            // Blue, green, red: the image's own order, straight into the row.
-            if (!reader.Read(row, size_t{width} * 3) || !reader.Skip(lineBytes - size_t{width} * 3))
-                return Status::kCorrupt;
-            continue;
+        const uint8_t* in = line.data();
+        if (coded) {
+            if (!runs.Read(line.data(), line.size())) return Status::kCorrupt;
+        } else if (!(in = chunks.Next())) {
+            return Status::kCorrupt;
         }
-        uint8_t* in = line.data();
-        if (!(coded ? runs.Read(in, line.size()) : reader.Read(in, line.size()))) return Status::kCorrupt;
-        if (h.depth >= 24) {
+        if (h.depth == 24) {
+            // Blue first is the image's own order.
+            if (redFirst) SwapRedBlue(in, row, width);
+            else std::memcpy(row, in, size_t{width} * 3);
+        } else if (h.depth == 32) {
             const uint32_t step = h.depth / 8;
             const uint32_t skip = step - 3;  // 32 bits: a pad byte before the colour
             for (uint32_t x = 0; x < width; ++x) {
