@@ -1,7 +1,8 @@
 // The JPEG-2000 family against the libraries and plain reads doing the same
 // work, on the same files generated in this run:
 //   JP2 / J2K decode and encode of a 6000 x 4000 picture
-//                      vs OpenJPEG directly (same file; same parameters)  (target <= 1.10x)
+//                      vs OpenJPEG directly (same file; same parameters; its
+//                      encoder starts from planes already made)           (target <= 1.10x)
 //   PNM P6 / P5 decode vs stb_image's stbi_load of the same file         (target <= 1.0x)
 //   Sun raster / PGX decode vs fread of the whole file into a new buffer  (target <= 1.3x)
 // Run with --benchmark_repetitions=N and compare the medians.
@@ -122,10 +123,31 @@ void OpenJpegDecode(benchmark::State& state, const char* name, OPJ_CODEC_FORMAT 
     }
 }
 
+// A fresh copy of the planes: OpenJPEG's encoder takes a one-tile
+// picture's planes over (and leaves them null).
+opj_image_t* CopyPlanes(const opj_image_t* from) {
+    opj_image_cmptparm_t parts[3];
+    std::memset(parts, 0, sizeof(parts));
+    for (int c = 0; c < 3; ++c) {
+        parts[c].dx = parts[c].dy = 1;
+        parts[c].w = from->comps[c].w;
+        parts[c].h = from->comps[c].h;
+        parts[c].prec = 8;
+    }
+    opj_image_t* image = opj_image_create(3, parts, OPJ_CLRSPC_SRGB);
+    image->x1 = from->x1;
+    image->y1 = from->y1;
+    for (int c = 0; c < 3; ++c)
+        std::memcpy(image->comps[c].data, from->comps[c].data, sizeof(OPJ_INT32) * from->comps[c].w * from->comps[c].h);
+    return image;
+}
+
 void OpenJpegEncode(benchmark::State& state, const char* name, OPJ_CODEC_FORMAT codecFormat) {
     const std::string path = Data().Path(name);
-    opj_image_t* image = Data().opjImage;
     for (auto _ : state) {
+        state.PauseTiming();
+        opj_image_t* image = CopyPlanes(Data().opjImage);
+        state.ResumeTiming();
         opj_cparameters_t parameters;
         opj_set_default_encoder_parameters(&parameters);
         parameters.tcp_numlayers = 1;
@@ -142,6 +164,7 @@ void OpenJpegEncode(benchmark::State& state, const char* name, OPJ_CODEC_FORMAT 
             state.SkipWithError("OpenJPEG encode failed");
         opj_stream_destroy(stream);
         opj_destroy_codec(codec);
+        opj_image_destroy(image);
     }
 }
 

@@ -164,6 +164,12 @@ public:
     void Row(uint32_t y, uint8_t* out) const;
     // The same in blue, green, red order for three components.
     void RowBgr(uint32_t y, uint8_t* out) const;
+    // The image's own row y (0 = top) when it holds one byte a sample: blue,
+    // green, red for three components, the grey index for an 8-bit image;
+    // null for 1- and 4-bit images.
+    const uint8_t* DirectRow(uint32_t y) const {
+        return grey_ && image_.GetBpp() != 8 ? nullptr : image_.GetBits(Height() - 1 - y);
+    }
 
 private:
     const CxImage& image_;

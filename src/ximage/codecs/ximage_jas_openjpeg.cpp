@@ -113,6 +113,8 @@ struct Plane {
     uint8_t Byte(uint32_t x, uint32_t y) const { return ScalePrecision(At(x, y), comp->prec); }
 };
 
+uint8_t ClampSample(OPJ_INT32 v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+
 uint8_t ClampByte(double v) { return static_cast<uint8_t>(v <= 0 ? 0 : (v >= 255 ? 255 : std::lround(v))); }
 
 // The header's picture within the cap: components, their sizes, the tiles.
@@ -190,8 +192,22 @@ Status PlaceColour(const opj_image_t* image, CxImage& out, const DecodeRequest& 
     const bool ycc = image->color_space == OPJ_CLRSPC_SYCC || image->color_space == OPJ_CLRSPC_EYCC;
     const bool cmyk = n == 4;
     const bool plain = direct && !ycc && !cmyk;
+    bool plain8 = plain;
+    for (uint32_t c = 0; c < n; ++c) plain8 = plain8 && image->comps[c].prec == 8 && !image->comps[c].sgnd;
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* row = out.GetBits(height - 1 - y);
+        if (plain8) {
+            // The common case, kept to one tight loop: unsigned 8-bit samples.
+            const OPJ_INT32* r = image->comps[0].data + size_t{y} * width;
+            const OPJ_INT32* g = image->comps[1].data + size_t{y} * width;
+            const OPJ_INT32* b = image->comps[2].data + size_t{y} * width;
+            for (uint32_t x = 0; x < width; ++x) {
+                row[3 * x] = ClampSample(b[x]);
+                row[3 * x + 1] = ClampSample(g[x]);
+                row[3 * x + 2] = ClampSample(r[x]);
+            }
+            continue;
+        }
         if (plain) {
             for (uint32_t x = 0; x < width; ++x) {
                 row[3 * x] = planes[2].Byte(x, y);
@@ -297,14 +313,27 @@ bool WriteJpeg2000(CxStream* stream, bool jp2, const SourceRows& source, double 
     s.image->x1 = width;
     s.image->y1 = height;
 
-    CxBuffer line(uint64_t{width} * n);
-    if (!line) return false;
     for (uint32_t y = 0; y < height; ++y) {
-        source.Row(y, line.data());
-        const uint8_t* in = line.data();
-        for (uint32_t c = 0; c < n; ++c) {
-            OPJ_INT32* out = s.image->comps[c].data + size_t{y} * width;
-            for (uint32_t x = 0; x < width; ++x) out[x] = in[size_t{x} * n + c];
+        const size_t at = size_t{y} * width;
+        if (const uint8_t* in = source.DirectRow(y); in && n == 3) {
+            OPJ_INT32* r = s.image->comps[0].data + at;
+            OPJ_INT32* g = s.image->comps[1].data + at;
+            OPJ_INT32* b = s.image->comps[2].data + at;
+            for (uint32_t x = 0; x < width; ++x) {
+                b[x] = in[3 * x];
+                g[x] = in[3 * x + 1];
+                r[x] = in[3 * x + 2];
+            }
+        } else if (in) {
+            OPJ_INT32* grey = s.image->comps[0].data + at;
+            for (uint32_t x = 0; x < width; ++x) grey[x] = in[x];
+        } else {
+            // 1- and 4-bit grey: one sample a byte first.
+            OPJ_INT32* grey = s.image->comps[0].data + at;
+            CxBuffer line(width);
+            if (!line) return false;
+            source.Row(y, line.data());
+            for (uint32_t x = 0; x < width; ++x) grey[x] = line.data()[x];
         }
     }
 
