@@ -106,16 +106,8 @@ private:
 };
 
 // Red, green, blue samples to the image's blue, green, red (in and out may
-// be the same row). Kept byte by byte: the compiler turns this loop into
-// vector shuffles, faster than any word trick.
-inline void SwapRedBlue(const uint8_t* in, uint8_t* out, uint32_t pixels) {
-    for (uint32_t x = 0; x < pixels; ++x, in += 3, out += 3) {
-        const uint8_t r = in[0], g = in[1], b = in[2];
-        out[0] = b;
-        out[1] = g;
-        out[2] = r;
-    }
-}
+// be the same row). ximage_jas_swap.cpp.
+void SwapRedBlue(const uint8_t* in, uint8_t* out, uint32_t pixels);
 
 // Creates the image for a picture read by one of our codecs; false: no memory.
 bool CreatePicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format);
