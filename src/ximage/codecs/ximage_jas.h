@@ -6,7 +6,9 @@
 // are read and written by our own small codecs. Decoding recognises the
 // format from the data, in this order: PNM, Sun raster, JP2, code stream,
 // PGX; the format argument only becomes the new image's format id (with 0,
-// the recognised format's id does).
+// the recognised format's id does). BMP and JPEG data are the library's own
+// codecs' (they come first in the detection order); no private text format
+// is read.
 //
 // A picture of three equal colour components (or a colour JPEG-2000 picture
 // with subsampled or YCC components, which are upsampled and converted)
