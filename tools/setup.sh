@@ -14,7 +14,7 @@ packages=(
   binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   wine64 wine64-tools libwine-dev
   xvfb x11-utils imagemagick nasm fonts-wine
-  libtiff-tools
+  libtiff-tools libopenjp2-tools netpbm
 )
 
 sudo_cmd=()

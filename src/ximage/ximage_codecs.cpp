@@ -5,6 +5,7 @@
 #include "ximage/codecs/ximage_bmp.h"
 #include "ximage/codecs/ximage_gif.h"
 #include "ximage/codecs/ximage_ico.h"
+#include "ximage/codecs/ximage_jas.h"
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_pcx.h"
 #include "ximage/codecs/ximage_png.h"
@@ -29,6 +30,9 @@ constexpr std::array kCodecs{
     CxCodecRow<CxImagePCX>(CXIMAGE_FORMAT_PCX),
     CxCodecRow<CxImageWBMP>(CXIMAGE_FORMAT_WBMP),
     CxCodecRow<CxImageWMF>(CXIMAGE_FORMAT_WMF),
+    // One class for the family; it recognises its formats itself.
+    CxCodecEntry{CXIMAGE_FORMAT_JP2, CXIMAGE_FORMAT_RAS, CXIMAGE_FORMAT_UNKNOWN, false, &CxDecodeAs<CxImageJAS>,
+                 &CxEncodeAs<CxImageJAS>},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_io.h"
 #include "ximage/codecs/ximage_tif_samples.h"
+#include "ximage/cx_swap_red_blue.h"
 #include "ximage/cx_buffer.h"
 
 namespace {
@@ -142,7 +143,7 @@ bool CxImageTIF::WritePage(TIFF* tif) {
         const uint8_t* row = GetBits(imageRow);
         const uint8_t* alphaRow = withAlpha ? alpha + uint64_t{imageRow} * width : nullptr;
         if (colour && !alphaRow) {
-            TifSwapRedBlue(row, out, width);
+            cximage::SwapRedBlue(row, out, width);
         } else if (colour) {
             for (uint32_t x = 0; x < width; ++x, row += 3) {
                 uint8_t* pixel = out + uint64_t{x} * samples;

@@ -8,6 +8,7 @@
 #include "ximage/codecs/ximage_tif_io.h"
 #include "ximage/codecs/ximage_tif_layout.h"
 #include "ximage/codecs/ximage_tif_samples.h"
+#include "ximage/cx_swap_red_blue.h"
 #include "ximage/cx_buffer.h"
 #include "ximage/cx_checked.h"
 
@@ -102,7 +103,7 @@ bool CxImageTIF::ReadRgbRows(TIFF* tif, const TifFields& fields) {
         // store before it.
         if (TIFFReadScanline(tif, line.data(), y, 0) < 0) return Fail("Corrupted TIFF file!");
         if (samples == 3) {
-            TifSwapRedBlue(line.data(), row, width);
+            cximage::SwapRedBlue(line.data(), row, width);
             continue;
         }
         const uint8_t* source = line.data();

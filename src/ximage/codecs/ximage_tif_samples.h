@@ -20,8 +20,3 @@ struct TifRgb {
 };
 TifRgb TifLabToRgb(uint8_t lightness, int8_t a, int8_t b);
 
-// Swaps the first and third byte of each 3-byte pixel (RGB <-> BGR), from
-// source to target; source may be target (correct, but slower: each load
-// then waits for the store before it). Large pictures spend much of their
-// time here: processors with SSSE3 shuffle four pixels an instruction.
-void TifSwapRedBlue(const uint8_t* source, uint8_t* target, size_t pixels);

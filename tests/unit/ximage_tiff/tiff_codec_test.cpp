@@ -7,6 +7,7 @@
 #include "tiff_test_support.h"
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_samples.h"
+#include "ximage/cx_swap_red_blue.h"
 #include "ximage/cx_mem_stream.h"
 
 namespace {
@@ -228,8 +229,8 @@ TEST(TiffDecode, RedAndBlueSwapForEveryRowLength) {
         std::vector<uint8_t> rgb(pixels * 3 + 1, 0xEE);  // a guard byte behind the row
         for (size_t i = 0; i < pixels * 3; ++i) rgb[i] = static_cast<uint8_t>(i + 1);
         std::vector<uint8_t> bgr(rgb.size(), 0xEE), inPlace(rgb);
-        TifSwapRedBlue(rgb.data(), bgr.data(), pixels);
-        TifSwapRedBlue(inPlace.data(), inPlace.data(), pixels);
+        cximage::SwapRedBlue(rgb.data(), bgr.data(), pixels);
+        cximage::SwapRedBlue(inPlace.data(), inPlace.data(), pixels);
         for (size_t p = 0; p < pixels; ++p) {
             EXPECT_EQ(bgr[3 * p], rgb[3 * p + 2]) << pixels;
             EXPECT_EQ(bgr[3 * p + 1], rgb[3 * p + 1]) << pixels;

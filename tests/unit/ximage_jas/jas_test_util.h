@@ -1,0 +1,72 @@
+#pragma once
+// Helpers of the JPEG-2000 family's tests: decoding bytes, encoding images,
+// building pictures and comparing them.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ximage/cx_mem_stream.h"
+#include "ximage/ximage.h"
+
+namespace jastest {
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+inline Bytes Join(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+inline bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format, int32_t frame = 0) {
+    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
+    image.SetFrame(frame);
+    return image.Decode(&stream, format);
+}
+
+// The encoded bytes; empty when the encoder refused (its text in image).
+inline Bytes EncodeBytes(CxImage& image, uint32_t format) {
+    CxMemStream stream;
+    stream.Open();
+    if (!image.Encode(&stream, format)) return {};
+    const int32_t size = stream.Size();
+    const uint8_t* data = stream.GetBuffer(false);
+    return Bytes(data, data + size);
+}
+
+// A 24-bit picture with a gradient in each channel and some structure.
+inline void MakeColour(CxImage& image, uint32_t width, uint32_t height) {
+    image.Create(width, height, 24, CXIMAGE_FORMAT_BMP);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            CxRgbQuad c;
+            c.rgbRed = static_cast<uint8_t>(x * 255 / (width > 1 ? width - 1 : 1));
+            c.rgbGreen = static_cast<uint8_t>(y * 255 / (height > 1 ? height - 1 : 1));
+            c.rgbBlue = static_cast<uint8_t>((x * 7 + y * 13) & 0xFF);
+            image.SetPixelColor(x, y, c);
+        }
+}
+
+// An 8-bit picture with the grey palette.
+inline void MakeGrey(CxImage& image, uint32_t width, uint32_t height) {
+    image.Create(width, height, 8, CXIMAGE_FORMAT_BMP);
+    image.SetGrayPalette();
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) image.SetPixelIndex(x, y, static_cast<uint8_t>((x * 3 + y * 5) & 0xFF));
+}
+
+// The largest difference of any channel of any pixel; 256 when the sizes differ.
+inline int MaxDifference(const CxImage& a, const CxImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return 256;
+    int worst = 0;
+    for (uint32_t y = 0; y < a.GetHeight(); ++y)
+        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
+            const CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
+            const int d[3] = {p.rgbRed - q.rgbRed, p.rgbGreen - q.rgbGreen, p.rgbBlue - q.rgbBlue};
+            for (int v : d) worst = std::max(worst, v < 0 ? -v : v);
+        }
+    return worst;
+}
+
+}  // namespace jastest
