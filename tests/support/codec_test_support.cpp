@@ -54,4 +54,23 @@ void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint3
     }
 }
 
+::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
+        return ::testing::AssertionFailure() << "size " << a.GetWidth() << "x" << a.GetHeight() << " against "
+                                             << b.GetWidth() << "x" << b.GetHeight();
+    for (uint32_t y = 0; y < a.GetHeight(); ++y) {
+        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
+            CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
+            p.rgbReserved = a.AlphaIsValid() ? a.AlphaGet(x, y) : 255;
+            q.rgbReserved = b.AlphaIsValid() ? b.AlphaGet(x, y) : 255;
+            if (!(p == q))
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << ": " << int(p.rgbRed) << "/" << int(p.rgbGreen) << "/"
+                       << int(p.rgbBlue) << " a" << int(p.rgbReserved) << " against " << int(q.rgbRed) << "/"
+                       << int(q.rgbGreen) << "/" << int(q.rgbBlue) << " a" << int(q.rgbReserved);
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace qlry::test

@@ -40,4 +40,8 @@ std::set<size_t> TruncationLengths(size_t size, size_t head, size_t spread, std:
 void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint32_t format,
                        const std::function<void(bool, CxImage&, size_t)>& check);
 
+// Same size, and every pixel's colour and opacity equal (opacity 255 where
+// a picture has no alpha plane); the first difference is named.
+::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b);
+
 }  // namespace qlry::test

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/corpus.h"
+#include "support/codec_test_support.h"
 #include "support/fake_services.h"
 #include "transfer/clipboard_alpha_blocks.h"
 #include "transfer/image_transfer.h"
@@ -18,27 +19,7 @@
 namespace {
 
 using qlry::test::FakeServices;
-
-// Same size, and every pixel's colour and opacity equal (opacity 255 where
-// a picture has no alpha plane).
-::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
-        return ::testing::AssertionFailure() << "size " << a.GetWidth() << "x" << a.GetHeight() << " against "
-                                             << b.GetWidth() << "x" << b.GetHeight();
-    for (uint32_t y = 0; y < a.GetHeight(); ++y) {
-        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
-            CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
-            p.rgbReserved = a.AlphaIsValid() ? a.AlphaGet(x, y) : 255;
-            q.rgbReserved = b.AlphaIsValid() ? b.AlphaGet(x, y) : 255;
-            if (!(p == q))
-                return ::testing::AssertionFailure()
-                       << "pixel " << x << "," << y << ": " << int(p.rgbRed) << "/" << int(p.rgbGreen) << "/"
-                       << int(p.rgbBlue) << " a" << int(p.rgbReserved) << " against " << int(q.rgbRed) << "/"
-                       << int(q.rgbGreen) << "/" << int(q.rgbBlue) << " a" << int(q.rgbReserved);
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
+using qlry::test::SamePicture;
 
 // A 5 x 4 picture of distinct colours whose alpha runs from clear to opaque.
 void PaintLogo(CxImage& image) {

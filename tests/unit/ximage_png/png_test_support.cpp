@@ -57,25 +57,4 @@ bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t for
 
 std::vector<uint8_t> EncodeToBytes(CxImage& image) { return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_PNG); }
 
-::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
-        return ::testing::AssertionFailure() << "sizes " << a.GetWidth() << "x" << a.GetHeight() << " and "
-                                             << b.GetWidth() << "x" << b.GetHeight();
-    const bool alpha = a.AlphaIsValid() || b.AlphaIsValid();
-    for (uint32_t y = 0; y < a.GetHeight(); ++y) {
-        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
-            const CxRgbQuad ca = a.GetPixelColor(x, y, false);
-            const CxRgbQuad cb = b.GetPixelColor(x, y, false);
-            if (ca.rgbRed != cb.rgbRed || ca.rgbGreen != cb.rgbGreen || ca.rgbBlue != cb.rgbBlue)
-                return ::testing::AssertionFailure() << "colour differs at " << x << "," << y;
-            const int alphaA = a.AlphaIsValid() ? a.AlphaGet(x, y) : 255;
-            const int alphaB = b.AlphaIsValid() ? b.AlphaGet(x, y) : 255;
-            if (alpha && alphaA != alphaB)
-                return ::testing::AssertionFailure() << "alpha differs at " << x << "," << y << ": " << alphaA
-                                                     << " and " << alphaB;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
-
 }  // namespace qlry::test::png

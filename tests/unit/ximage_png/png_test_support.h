@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace qlry::test::png {
@@ -31,7 +32,6 @@ bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t for
 // The PNG file of image, or nothing when encoding fails.
 std::vector<uint8_t> EncodeToBytes(CxImage& image);
 
-// Same size, and every pixel colour (and alpha value, when either has a plane) equal.
-::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b);
+using qlry::test::SamePicture;
 
 }  // namespace qlry::test::png

@@ -11,6 +11,7 @@
 
 #include <tiffio.h>
 
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace qlry::test::tiff {
@@ -47,8 +48,7 @@ WrittenPage ReadPageTags(const std::vector<uint8_t>& file);
 // libtiff's own RGBA reading of a page, as bottom-up pixels (ABGR words); empty on failure.
 std::vector<uint32_t> LibtiffRgba(const std::vector<uint8_t>& file, uint32_t& width, uint32_t& height);
 
-// Same size, and every pixel colour (and alpha value, when either has a plane) equal.
-::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b);
+using qlry::test::SamePicture;
 // A picture with a recognisable pattern at every depth.
 void FillPattern(CxImage& image, uint32_t seed);
 
