@@ -1,7 +1,6 @@
 // CxImageJPG decoding: the stream source manager, the error manager and the
-// conversion of libjpeg's top-down scanlines into bottom-up image rows.
+// filling of the bottom-up image rows with libjpeg's top-down scanlines.
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "ximage/codecs/ximage_jpg.h"

@@ -1,6 +1,5 @@
-// CxImageJPG encoding: the stream destination manager and the conversion of
-// bottom-up image rows into libjpeg's top-down RGB or greyscale scanlines.
-#include <cstring>
+// CxImageJPG encoding: the stream destination manager and the handing of
+// bottom-up image rows to libjpeg as top-down BGR or greyscale scanlines.
 #include <new>
 
 #include "ximage/codecs/ximage_jpg.h"
