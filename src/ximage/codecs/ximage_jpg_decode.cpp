@@ -1,7 +1,6 @@
 // CxImageJPG decoding: the stream source manager, the error manager and the
-// conversion of libjpeg's top-down scanlines into bottom-up image rows.
+// filling of the bottom-up image rows with libjpeg's top-down scanlines.
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "ximage/codecs/ximage_jpg.h"
@@ -180,6 +179,8 @@ bool CxImageJPG::DecodeGuarded(JpgDecodeJob* job) {
     cinfo->progress = &job->progress;
 
     jpeg_read_header(cinfo, TRUE);
+    // Colour comes out in the image's own blue-green-red order.
+    if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
     const uint8_t scale = info.jpegScale;
     cinfo->scale_num = 1;
     cinfo->scale_denom = (scale == 2 || scale == 4 || scale == 8) ? scale : 1;
@@ -210,32 +211,48 @@ bool CxImageJPG::DecodeGuarded(JpgDecodeJob* job) {
         static_cast<uint32_t>(cinfo->output_components) != components)
         ERREXIT(cinfo, JERR_NOTIMPL);
 
-    const uint64_t stride = uint64_t{cinfo->output_width} * components;
-    JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                  static_cast<JDIMENSION>(stride), 1);
     const uint32_t width = GetWidth();
+    const uint32_t height = GetHeight();
+    const uint64_t stride = uint64_t{cinfo->output_width} * components;
+    if (stride > info.rowBytes && components != 4) ERREXIT(cinfo, JERR_NOTIMPL);
+    // Grey and colour scanlines land straight in the bottom-up image rows,
+    // several per call (libjpeg then needs no spare row of its own); CMYK
+    // goes through one row of samples for the conversion.
+    constexpr uint32_t kRowsPerCall = 16;
+    JSAMPROW rows[kRowsPerCall];
+    JSAMPARRAY cmyk = nullptr;
+    if (components == 4)
+        cmyk = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                           static_cast<JDIMENSION>(stride), 1);
     const uint32_t rowBytes = info.rowBytes;
-    for (uint32_t y = GetHeight(); y-- > 0;) {
+    uint32_t done = 0;
+    while (done < height) {
         if (info.escape) {
             jpeg_destroy_decompress(cinfo);
             Destroy();
             return false;
         }
-        // Rows libjpeg cannot deliver (it never stops short without an error) stay cleared.
-        if (jpeg_read_scanlines(cinfo, row, 1) != 1) continue;
-        uint8_t* dest = GetBits(y);
-        const JSAMPLE* line = row[0];
-        if (components == 4) {
-            for (uint32_t x = 0; x < width && uint64_t{x} * 3 + 2 < rowBytes; ++x) {
-                const JSAMPLE* p = line + uint64_t{x} * 4;
-                dest[x * 3 + 0] = static_cast<uint8_t>(p[2] * p[3] / 255);
-                dest[x * 3 + 1] = static_cast<uint8_t>(p[1] * p[3] / 255);
-                dest[x * 3 + 2] = static_cast<uint8_t>(p[0] * p[3] / 255);
+        if (cmyk) {
+            // Rows libjpeg cannot deliver (it never stops short without an error) stay cleared.
+            if (jpeg_read_scanlines(cinfo, cmyk, 1) == 1) {
+                uint8_t* dest = GetBits(height - 1 - done);
+                const JSAMPLE* line = cmyk[0];
+                for (uint32_t x = 0; x < width && uint64_t{x} * 3 + 2 < rowBytes; ++x) {
+                    const JSAMPLE* p = line + uint64_t{x} * 4;
+                    dest[x * 3 + 0] = static_cast<uint8_t>(p[2] * p[3] / 255);
+                    dest[x * 3 + 1] = static_cast<uint8_t>(p[1] * p[3] / 255);
+                    dest[x * 3 + 2] = static_cast<uint8_t>(p[0] * p[3] / 255);
+                }
             }
-        } else {
-            std::memcpy(dest, line, static_cast<size_t>(stride < rowBytes ? stride : rowBytes));
-            if (components == 3) RGBtoBGR(dest, width * 3);
+            ++done;
+            continue;
         }
+        const uint32_t count = height - done < kRowsPerCall ? height - done : kRowsPerCall;
+        for (uint32_t i = 0; i < count; ++i) rows[i] = GetBits(height - 1 - done - i);
+        const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, count);
+        // A call that delivers nothing cannot happen without an error; the
+        // rows it would have filled stay cleared rather than loop for ever.
+        done += got > 0 ? static_cast<uint32_t>(got) : count;
     }
     jpeg_finish_decompress(cinfo);
     jpeg_destroy_decompress(cinfo);

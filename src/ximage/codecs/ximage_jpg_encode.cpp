@@ -1,6 +1,5 @@
-// CxImageJPG encoding: the stream destination manager and the conversion of
-// bottom-up image rows into libjpeg's top-down RGB or greyscale scanlines.
-#include <cstring>
+// CxImageJPG encoding: the stream destination manager and the handing of
+// bottom-up image rows to libjpeg as top-down BGR or greyscale scanlines.
 #include <new>
 
 #include "ximage/codecs/ximage_jpg.h"
@@ -89,7 +88,7 @@ bool CxImageJPG::EncodeGuarded(JpgEncodeJob* job) {
     cinfo->image_width = GetWidth();
     cinfo->image_height = GetHeight();
     cinfo->input_components = job->grey ? 1 : 3;
-    cinfo->in_color_space = job->grey ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo->in_color_space = job->grey ? JCS_GRAYSCALE : JCS_EXT_BGR;  // the rows' own order
     jpeg_set_defaults(cinfo);
     jpeg_set_quality(cinfo, info.quality, FALSE);
     cinfo->density_unit = 1;
@@ -97,23 +96,29 @@ bool CxImageJPG::EncodeGuarded(JpgEncodeJob* job) {
     cinfo->Y_density = DensityOf(GetYDpi());
     jpeg_start_compress(cinfo, TRUE);
 
-    // One scanline: width samples for grey, width x 3 for colour; rowBytes + 8
-    // covers both for 8 and 24 bits, and grey images of 1 or 4 bits are
-    // widened index by index (their palette is the identity, so index = level).
+    // 8-bit grey and 24-bit colour rows go to libjpeg as they are, several
+    // per call; grey images of 1 or 4 bits are widened index by index into
+    // one scanline (their palette is the identity, so index = level).
     const uint32_t width = GetWidth();
-    const uint64_t lineBytes = job->grey ? uint64_t{width} : uint64_t{width} * 3;
-    const uint64_t sampleBytes = (lineBytes > info.rowBytes ? lineBytes : info.rowBytes) + 8;
-    JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                  static_cast<JDIMENSION>(sampleBytes), 1);
-    for (uint32_t y = GetHeight(); y-- > 0;) {
-        JSAMPLE* line = row[0];
-        if (job->grey && head.biBitCount < 8) {
-            for (uint32_t x = 0; x < width; ++x) line[x] = GetPixelIndex(x, y);
-        } else {
-            std::memcpy(line, GetBits(y), info.rowBytes);
-            if (!job->grey) RGBtoBGR(line, info.rowBytes);
+    const uint32_t height = GetHeight();
+    if (job->grey && head.biBitCount < 8) {
+        JSAMPARRAY row = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                      static_cast<JDIMENSION>(width), 1);
+        for (uint32_t y = height; y-- > 0;) {
+            for (uint32_t x = 0; x < width; ++x) row[0][x] = GetPixelIndex(x, y);
+            jpeg_write_scanlines(cinfo, row, 1);
         }
-        jpeg_write_scanlines(cinfo, row, 1);
+    } else {
+        constexpr uint32_t kRowsPerCall = 16;
+        JSAMPROW rows[kRowsPerCall];
+        uint32_t done = 0;
+        while (done < height) {
+            const uint32_t count = height - done < kRowsPerCall ? height - done : kRowsPerCall;
+            for (uint32_t i = 0; i < count; ++i) rows[i] = GetBits(height - 1 - done - i);
+            // libjpeg only reads the rows it is given.
+            const JDIMENSION taken = jpeg_write_scanlines(cinfo, rows, count);
+            done += taken > 0 ? static_cast<uint32_t>(taken) : count;
+        }
     }
     jpeg_finish_compress(cinfo);
     jpeg_destroy_compress(cinfo);
