@@ -112,6 +112,14 @@ using cximage::SwapRedBlue;
 
 // Creates the image for a picture read by one of our codecs; false: no memory.
 bool CreatePicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format);
+// The same with the pixel rows left uncleared, for a reader that writes
+// every byte of every row (see FillRowTail) or fails.
+bool CreateFullPicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format);
+// Clears the padding after the first used bytes of an image row.
+inline void FillRowTail(const CxImage& image, uint8_t* row, size_t used) {
+    const size_t rowBytes = image.GetRowBytes();
+    if (used < rowBytes) std::memset(row + used, 0, rowBytes - used);
+}
 
 // ---- readers (the stream is at the start of the data) --------------------
 Status ReadPnm(CxStreamReader& reader, CxImage& image, DecodeRequest& request);

@@ -102,6 +102,7 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
             for (uint32_t i = 0; i < samples; ++i) row[i] = table[in[i]];
             if (h.channels == 3) SwapRedBlue(row, row, width);
         }
+        if (grey.depth >= 8 || h.channels == 3) FillRowTail(image, row, samples);
     }
     return Status::kOk;
 }
@@ -160,7 +161,10 @@ Status ReadPnm(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
         if (CheckFrame(request, 1) != Status::kOk) return Status::kWrongFrame;
         depth = grey.depth;
     }
-    if (!CreatePicture(image, h.width, h.height, depth, request.format)) return Status::kNoMemory;
+    // Raw 8- and 24-bit rows are written whole (padding too) or the read fails.
+    const bool fullRows = !h.plain && !h.bitmap && depth >= 8;
+    if (!(fullRows ? CreateFullPicture : CreatePicture)(image, h.width, h.height, depth, request.format))
+        return Status::kNoMemory;
     return h.plain ? ReadPlain(reader, image, h, grey) : ReadRaw(reader, image, h, grey);
 }
 
