@@ -80,6 +80,8 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
     }
     const uint32_t samples = width * h.channels;  // fits: checked against the cap
     const bool wide = h.maxval > 255;
+    if (h.maxval == 255 && h.channels == 3 && image.GetRowBytes() == samples)
+        return ReadRgbRowsInPlace(reader, image, width, height) ? Status::kOk : Status::kCorrupt;
     uint8_t table[256];
     for (uint32_t v = 0; v < 256; ++v) table[v] = grey.scale(v);
     RowChunks rows(reader, uint64_t{samples} * (wide ? 2 : 1), height);

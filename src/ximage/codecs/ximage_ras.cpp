@@ -127,6 +127,8 @@ Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
     // Every row below is written whole, padding too, or the read fails.
     if (!CreateFullPicture(image, h.width, h.height, colour ? 24 : h.depth, request.format)) return Status::kNoMemory;
 
+    if (!coded && h.depth == 24 && h.type == kRgb && image.GetRowBytes() == lineBytes)
+        return ReadRgbRowsInPlace(reader, image, h.width, h.height) ? Status::kOk : Status::kCorrupt;
     CxBuffer line(lineBytes);
     if (!line) return Status::kNoMemory;
     RunDecoder runs(reader);
