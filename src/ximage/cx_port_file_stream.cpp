@@ -32,6 +32,23 @@ bool CxPortFileStream::Fill() {
     return got != 0;
 }
 
+bool CxPortFileStream::ReadDirect(uint8_t* out, size_t bytes, size_t& done) {
+    if (!buffer_ || error_) return false;
+    if (!file_.Seek(static_cast<uint64_t>(position_))) {
+        error_ = true;
+        return false;
+    }
+    size_t got = 0;
+    if (!file_.Read(out, bytes, got)) {
+        error_ = true;
+        return false;
+    }
+    if (got > bytes) got = bytes;
+    done += got;
+    position_ += static_cast<int64_t>(got);
+    return got != 0;
+}
+
 size_t CxPortFileStream::Read(void* buffer, size_t size, size_t count) {
     if (!buffer || size == 0 || count == 0) return 0;
     if (count > SIZE_MAX / size) count = SIZE_MAX / size;
@@ -41,6 +58,12 @@ size_t CxPortFileStream::Read(void* buffer, size_t size, size_t count) {
     while (done < wanted) {
         const int64_t offset = position_ - bufferStart_;
         if (offset < 0 || static_cast<uint64_t>(offset) >= bufferLength_) {
+            // A large remainder goes straight from the file to the caller:
+            // copying it through the buffer would only add a pass.
+            if (wanted - done >= kBufferSize) {
+                if (!ReadDirect(out + done, wanted - done, done)) break;
+                continue;
+            }
             if (!Fill()) break;
             continue;
         }

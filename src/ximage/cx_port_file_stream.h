@@ -35,6 +35,9 @@ public:
 
 private:
     bool Fill();  // loads the buffer at position_; false at the end or on an error
+    // Reads bytes at position_ straight into out, adding what came to done;
+    // false at the end or on an error.
+    bool ReadDirect(uint8_t* out, size_t bytes, size_t& done);
 
     static constexpr size_t kBufferSize = 1 << 16;
     qlry::File& file_;

@@ -37,16 +37,43 @@ void SwapRedBlueWords(const uint8_t* source, uint8_t* target, size_t pixels) {
 }
 
 #ifdef CX_HAVE_SSSE3
-// 16 bytes loaded, the first 12 (four pixels) shuffled, all 16 stored: the
-// last four go back unchanged and are read again by the next step, so
-// working in place is safe. Stops while 6 pixels remain, so that no load or
-// store passes the row's end.
+// Shuffle masks for 16 pixels (48 bytes, three registers) at a time: byte p
+// of output register k takes, from input register j, the byte that lands
+// there when red and blue change places (0x80: none from this register).
+struct Masks48 {
+    alignas(16) uint8_t m[3][3][16];
+};
+constexpr Masks48 MakeMasks48() {
+    Masks48 masks{};
+    for (int k = 0; k < 3; ++k)
+        for (int p = 0; p < 16; ++p) {
+            const int out = 16 * k + p;
+            const int in = 3 * (out / 3) + 2 - out % 3;
+            for (int j = 0; j < 3; ++j) masks.m[k][j][p] = static_cast<uint8_t>(in / 16 == j ? in % 16 : 0x80);
+        }
+    return masks;
+}
+constexpr Masks48 kMasks48 = MakeMasks48();
+
+// Three loads, then three stores that do not overlap: in place is safe and
+// every byte is written once. The last pixels (under 16) go word by word.
 __attribute__((target("ssse3"))) void SwapRedBlueSsse3(const uint8_t* source, uint8_t* target, size_t pixels) {
-    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 12, 13, 14, 15);
+    const auto mask = [](int k, int j) { return _mm_load_si128(reinterpret_cast<const __m128i*>(kMasks48.m[k][j])); };
+    const __m128i m00 = mask(0, 0), m01 = mask(0, 1);
+    const __m128i m10 = mask(1, 0), m11 = mask(1, 1), m12 = mask(1, 2);
+    const __m128i m21 = mask(2, 1), m22 = mask(2, 2);
     size_t i = 0;
-    for (; i + 6 <= pixels; i += 4, source += 12, target += 12) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm_shuffle_epi8(v, order));
+    for (; i + 16 <= pixels; i += 16, source += 48, target += 48) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32));
+        const __m128i o0 = _mm_or_si128(_mm_shuffle_epi8(a, m00), _mm_shuffle_epi8(b, m01));
+        const __m128i o1 =
+            _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, m10), _mm_shuffle_epi8(b, m11)), _mm_shuffle_epi8(c, m12));
+        const __m128i o2 = _mm_or_si128(_mm_shuffle_epi8(b, m21), _mm_shuffle_epi8(c, m22));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), o0);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 16), o1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32), o2);
     }
     SwapRedBlueWords(source, target, pixels - i);
 }

@@ -114,6 +114,11 @@ public:
     // are cleared; alpha and selection planes are dropped. Returns the block,
     // or null with lastError set (a borrowed view returns null untouched).
     uint8_t* Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imagetype = 0);
+    // As Create, but the pixel rows are left as the heap gave them (header
+    // and palette are cleared): for a decoder that writes every byte of every
+    // row, padding included, or destroys the image when it cannot. Saves a
+    // pass over a block that is about to be overwritten anyway.
+    uint8_t* CreateUncleared(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imagetype = 0);
     // Frees block, planes and layers; false (nothing freed) for a borrowed view.
     bool Destroy();
     // Deep copy: info record, a new block (its bytes when copyPixels, else the
@@ -274,6 +279,7 @@ protected:
     // Bytes of the pixel rows, as Create would lay them out, or 0 when the
     // request is above CXIMAGE_MAX_MEMORY (or empty).
     static uint64_t RowBytesFor(uint64_t width, uint32_t depth);
+    uint8_t* CreateBlock(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imagetype, bool clearRows);
     bool ImportDibBlock(const uint8_t* block, size_t size);
     void UnpackBitfieldRows(const uint8_t* source, size_t sourceStride, bool topDown, const uint32_t masks[4],
                             uint32_t bpp);

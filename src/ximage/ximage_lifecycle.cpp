@@ -35,6 +35,14 @@ void CxImage::StartUp(uint32_t imagetype) {
 uint64_t CxImage::RowBytesFor(uint64_t width, uint32_t depth) { return cximage::DibRowBytes(width, depth); }
 
 uint8_t* CxImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imagetype) {
+    return CreateBlock(width, height, bpp, imagetype, true);
+}
+
+uint8_t* CxImage::CreateUncleared(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imagetype) {
+    return CreateBlock(width, height, bpp, imagetype, false);
+}
+
+uint8_t* CxImage::CreateBlock(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imagetype, bool clearRows) {
     if (!Destroy()) return nullptr;
     if (width == 0 || height == 0) {
         SetLastErrorText("CxImage::Create : width and height must be greater than zero");
@@ -62,7 +70,13 @@ uint8_t* CxImage::Create(uint32_t width, uint32_t height, uint32_t bpp, uint32_t
 
     // Cleared: rows that a short or broken input never reaches must not carry
     // old heap contents into a file or onto the clipboard.
-    dib = static_cast<uint8_t*>(std::calloc(GetSize(), 1));
+    // Left uncleared only for a caller that writes every row itself.
+    if (clearRows) {
+        dib = static_cast<uint8_t*>(std::calloc(GetSize(), 1));
+    } else {
+        dib = static_cast<uint8_t*>(std::malloc(GetSize()));
+        if (dib) std::memset(dib, 0, head.biSize + GetPaletteSize());
+    }
     if (!dib) {
         SetLastErrorText("CxImage::Create can't allocate memory");
         return nullptr;

@@ -63,6 +63,12 @@ bool CreatePicture(CxImage& image, uint32_t width, uint32_t height, uint32_t dep
     return true;
 }
 
+bool CreateFullPicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format) {
+    if (!image.CreateUncleared(width, height, depth, format)) return false;
+    if (depth <= 8) image.SetGrayPalette();
+    return true;
+}
+
 namespace {
 
 Status DecodeRecognised(CxStream* stream, uint32_t found, CxImage& image, DecodeRequest& request) {

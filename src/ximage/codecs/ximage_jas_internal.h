@@ -106,12 +106,67 @@ private:
     bool ok_ = false;
 };
 
+
 // Red, green, blue samples to the image's blue, green, red (in and out may
 // be the same row).
 using cximage::SwapRedBlue;
 
+// Exchanges the first pixels of rows a and b, red and blue swapped in both,
+// a piece at a time through a buffer that stays in the first-level cache.
+inline void ExchangeSwappedRows(uint8_t* a, uint8_t* b, size_t pixels) {
+    constexpr size_t kPiece = 1024;
+    uint8_t piece[3 * kPiece];
+    for (size_t at = 0; at < pixels; at += kPiece) {
+        const size_t n = pixels - at < kPiece ? pixels - at : kPiece;
+        SwapRedBlue(a + 3 * at, piece, n);
+        SwapRedBlue(b + 3 * at, a + 3 * at, n);
+        std::memcpy(b + 3 * at, piece, 3 * n);
+    }
+}
+
+// Red-first rows stored in the file as the image keeps them (same bytes a
+// row, padding included), read straight into the image many rows at a time
+// and then put bottom-up and red-blue swapped while they are still in the
+// cache: the kernel's copy is the only pass through main memory. The first
+// width pixels of each row are kept, the rest cleared. False when the
+// stream ends first.
+inline bool ReadRgbRowsInPlace(CxStreamReader& reader, CxImage& image, uint32_t width, uint32_t height) {
+    const size_t rowBytes = image.GetRowBytes();
+    const size_t used = size_t{width} * 3;
+    const uint64_t perChunk = RowChunks::kChunkBytes / rowBytes;
+    const uint32_t rowsPerChunk = static_cast<uint32_t>(perChunk == 0 ? 1 : (perChunk < height ? perChunk : height));
+    for (uint32_t done = 0; done < height;) {
+        const uint32_t rows = height - done < rowsPerChunk ? height - done : rowsPerChunk;
+        // File rows done .. done + rows - 1 belong in image rows
+        // height - done - 1 down to height - done - rows: one block.
+        uint8_t* block = image.GetBits(height - done - rows);
+        if (!reader.Read(block, rowBytes * rows)) return false;
+        for (uint32_t i = 0, j = rows - 1; i <= j; ++i, --j) {
+            uint8_t* low = block + rowBytes * i;
+            uint8_t* high = block + rowBytes * j;
+            if (i != j) ExchangeSwappedRows(low, high, width);
+            else SwapRedBlue(low, low, width);
+            if (used < rowBytes) {
+                std::memset(low + used, 0, rowBytes - used);
+                std::memset(high + used, 0, rowBytes - used);
+            }
+            if (j == 0) break;
+        }
+        done += rows;
+    }
+    return true;
+}
+
 // Creates the image for a picture read by one of our codecs; false: no memory.
 bool CreatePicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format);
+// The same with the pixel rows left uncleared, for a reader that writes
+// every byte of every row (see FillRowTail) or fails.
+bool CreateFullPicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format);
+// Clears the padding after the first used bytes of an image row.
+inline void FillRowTail(const CxImage& image, uint8_t* row, size_t used) {
+    const size_t rowBytes = image.GetRowBytes();
+    if (used < rowBytes) std::memset(row + used, 0, rowBytes - used);
+}
 
 // ---- readers (the stream is at the start of the data) --------------------
 Status ReadPnm(CxStreamReader& reader, CxImage& image, DecodeRequest& request);

@@ -67,7 +67,9 @@ Status ReadPgx(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
     if (CheckFrame(request, 1) != Status::kOk) return Status::kWrongFrame;
 
     const uint32_t depth = GreyDepth(h.depth, h.isSigned);
-    if (!CreatePicture(image, h.width, h.height, depth, request.format)) return Status::kNoMemory;
+    // 8-bit rows are written whole (padding too) or the read fails.
+    if (!(depth == 8 ? CreateFullPicture : CreatePicture)(image, h.width, h.height, depth, request.format))
+        return Status::kNoMemory;
 
     const uint32_t width = h.width, height = h.height;
     const uint32_t max = (1u << h.depth) - 1;
@@ -80,6 +82,7 @@ Status ReadPgx(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
         uint8_t* row = image.GetBits(rowIndex);
         const uint8_t* in = rows.Next();
         if (!in) return Status::kCorrupt;
+        if (depth == 8) FillRowTail(image, row, width);
         if (direct) {
             std::memcpy(row, in, width);
             continue;

@@ -80,6 +80,8 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
     }
     const uint32_t samples = width * h.channels;  // fits: checked against the cap
     const bool wide = h.maxval > 255;
+    if (h.maxval == 255 && h.channels == 3 && image.GetRowBytes() == samples)
+        return ReadRgbRowsInPlace(reader, image, width, height) ? Status::kOk : Status::kCorrupt;
     uint8_t table[256];
     for (uint32_t v = 0; v < 256; ++v) table[v] = grey.scale(v);
     RowChunks rows(reader, uint64_t{samples} * (wide ? 2 : 1), height);
@@ -102,6 +104,7 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
             for (uint32_t i = 0; i < samples; ++i) row[i] = table[in[i]];
             if (h.channels == 3) SwapRedBlue(row, row, width);
         }
+        if (grey.depth >= 8 || h.channels == 3) FillRowTail(image, row, samples);
     }
     return Status::kOk;
 }
@@ -160,7 +163,10 @@ Status ReadPnm(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
         if (CheckFrame(request, 1) != Status::kOk) return Status::kWrongFrame;
         depth = grey.depth;
     }
-    if (!CreatePicture(image, h.width, h.height, depth, request.format)) return Status::kNoMemory;
+    // Raw 8- and 24-bit rows are written whole (padding too) or the read fails.
+    const bool fullRows = !h.plain && !h.bitmap && depth >= 8;
+    if (!(fullRows ? CreateFullPicture : CreatePicture)(image, h.width, h.height, depth, request.format))
+        return Status::kNoMemory;
     return h.plain ? ReadPlain(reader, image, h, grey) : ReadRaw(reader, image, h, grey);
 }
 

@@ -124,8 +124,11 @@ Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
 
     const bool colour = !indexed || mapEntries > 0;
     if (!colour && CheckFrame(request, 1) != Status::kOk) return Status::kWrongFrame;
-    if (!CreatePicture(image, h.width, h.height, colour ? 24 : h.depth, request.format)) return Status::kNoMemory;
+    // Every row below is written whole, padding too, or the read fails.
+    if (!CreateFullPicture(image, h.width, h.height, colour ? 24 : h.depth, request.format)) return Status::kNoMemory;
 
+    if (!coded && h.depth == 24 && h.type == kRgb && image.GetRowBytes() == lineBytes)
+        return ReadRgbRowsInPlace(reader, image, h.width, h.height) ? Status::kOk : Status::kCorrupt;
     CxBuffer line(lineBytes);
     if (!line) return Status::kNoMemory;
     RunDecoder runs(reader);
@@ -133,6 +136,7 @@ Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
     if (!coded && !chunks.Ready()) return Status::kNoMemory;
     const uint32_t width = h.width, height = h.height;
     const bool redFirst = h.type == kRgb;
+    const size_t used = colour ? size_t{h.width} * 3 : h.depth == 8 ? h.width : (size_t{h.width} + 7) / 8;
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* row = image.GetBits(height - 1 - y);
         const uint8_t* in = line.data();
@@ -171,6 +175,7 @@ Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
                 row[3 * x + 2] = known ? map[0][index] : 0;
             }
         }
+        FillRowTail(image, row, used);
     }
     return Status::kOk;
 }

@@ -42,6 +42,45 @@ TEST_F(PortFileStream, ReadsAcrossItsBufferAndSeeksBack) {
     EXPECT_FALSE(stream.Seek(-1, SEEK_SET));
 }
 
+TEST_F(PortFileStream, LargeReadsSkipTheBufferAndEndLikeSmallOnes) {
+    std::string bytes(300001, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 13 + i / 251);
+    auto file = Open(bytes);
+    CxPortFileStream stream(*file);
+
+    // Buffered bytes first, then a read far larger than the buffer.
+    std::string got(bytes.size(), '\0');
+    ASSERT_EQ(stream.Read(got.data(), 1, 10), 10u);
+    ASSERT_EQ(stream.Read(got.data() + 10, 1, 200000), 200000u);
+    EXPECT_EQ(stream.Tell(), 200010);
+    EXPECT_EQ(stream.GetC(), static_cast<uint8_t>(bytes[200010]));
+    // Back into what the buffer held before the large read.
+    ASSERT_TRUE(stream.Seek(5, SEEK_SET));
+    EXPECT_EQ(stream.GetC(), static_cast<uint8_t>(bytes[5]));
+    ASSERT_TRUE(stream.Seek(10, SEEK_SET));
+    ASSERT_EQ(stream.Read(got.data() + 10, 1, 200000), 200000u);
+    EXPECT_EQ(got.substr(0, 200010), bytes.substr(0, 200010));
+
+    // Past the end: whole items only, the end-of-file indicator set.
+    ASSERT_TRUE(stream.Seek(100000, SEEK_SET));
+    std::string rest(200004, '\0');
+    EXPECT_EQ(stream.Read(rest.data(), 4, 50001), 50000u);
+    EXPECT_EQ(rest.substr(0, 200001), bytes.substr(100000));
+    EXPECT_TRUE(stream.Eof());
+    EXPECT_EQ(stream.Error(), 0);
+}
+
+TEST_F(PortFileStream, AFailedLargeReadIsAnError) {
+    auto file = Open(std::string(200000, 'x'));
+    CxPortFileStream stream(*file);
+    EXPECT_EQ(stream.GetC(), 'x');
+    files.failRead = true;
+    std::string got(150000, '\0');
+    EXPECT_LT(stream.Read(got.data(), 1, got.size()), got.size());
+    EXPECT_NE(stream.Error(), 0);
+    EXPECT_FALSE(stream.Eof());
+}
+
 TEST_F(PortFileStream, EndOfFileIsSetByAShortReadAndClearedByASeek) {
     auto file = Open("abcde");
     CxPortFileStream stream(*file);

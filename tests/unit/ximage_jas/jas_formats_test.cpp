@@ -176,6 +176,40 @@ TEST(Ras, TwentyFourBitRowsInBothOrdersWithPadding) {
     EXPECT_EQ(wideRgb.GetPixelColor(0, 0), Rgb(1, 2, 3));
 }
 
+// Red-first rows large enough to be read in several blocks (21 rows of 12000
+// bytes each, then 21, then 3): every row lands bottom-up with its own
+// colours, for an aligned width read in place and an unaligned one.
+TEST(Ras, LargeRedFirstPicturesLandRowByRow) {
+    for (const uint32_t width : {4000u, 4001u}) {
+        const uint32_t height = 45;
+        const size_t line = (size_t{width} * 3 + 1) / 2 * 2;
+        Bytes rows(line * height, 0);
+        const auto sample = [](uint32_t x, uint32_t y, uint32_t c) { return static_cast<uint8_t>(x * 7 + y * 31 + c * 85); };
+        for (uint32_t y = 0; y < height; ++y)
+            for (uint32_t x = 0; x < width; ++x)
+                for (uint32_t c = 0; c < 3; ++c) rows[y * line + 3 * x + c] = sample(x, y, c);
+        CxImage image, ppm;
+        ASSERT_TRUE(DecodeBytes(Join(RasHeader(width, height, 24, 3), rows), image, CXIMAGE_FORMAT_RAS)) << width;
+        Bytes pnmRows;
+        for (uint32_t y = 0; y < height; ++y)
+            pnmRows.insert(pnmRows.end(), rows.begin() + y * line, rows.begin() + y * line + 3 * width);
+        const std::string head = "P6 " + std::to_string(width) + " " + std::to_string(height) + " 255\n";
+        ASSERT_TRUE(DecodeBytes(Join(Text(head), pnmRows), ppm, CXIMAGE_FORMAT_PNM)) << width;
+        for (const uint32_t y : {0u, 1u, 20u, 21u, 22u, 43u, 44u})
+            for (const uint32_t x : {0u, 1u, width / 2, width - 1}) {
+                const CxRgbQuad want = Rgb(sample(x, y, 0), sample(x, y, 1), sample(x, y, 2));
+                EXPECT_EQ(image.GetPixelColor(x, height - 1 - y), want) << width << " " << x << " " << y;
+                EXPECT_EQ(ppm.GetPixelColor(x, height - 1 - y), want) << width << " " << x << " " << y;
+            }
+        EXPECT_EQ(MaxDifference(image, ppm), 0);
+        // Cut in the second block: a clean failure, no image.
+        pnmRows.resize(pnmRows.size() - 20 * 3 * width);
+        CxImage cut;
+        EXPECT_FALSE(DecodeBytes(Join(Text(head), pnmRows), cut, CXIMAGE_FORMAT_PNM));
+        EXPECT_FALSE(cut.IsValid());
+    }
+}
+
 TEST(Ras, IndexedRowsWithAndWithoutAColourMap) {
     CxImage grey;
     ASSERT_TRUE(DecodeBytes(Join(RasHeader(3, 1, 8, 1), {0, 128, 255, 0}), grey, CXIMAGE_FORMAT_RAS));
