@@ -20,6 +20,16 @@ constexpr uint8_t kApplicationLabel = 0xFF;
 
 uint32_t TableEntries(uint8_t packed) { return 1u << ((packed & 7) + 1); }
 
+// The 9 bytes after an image separator: position, size and flags.
+template <class Descriptor>
+bool ReadDescriptor(CxStream* stream, Descriptor& d) {
+    uint8_t raw[9];
+    if (stream->Read(raw, 1, 9) != 9) return false;
+    d = Descriptor{cximage::LoadU16(raw), cximage::LoadU16(raw + 2), cximage::LoadU16(raw + 4),
+                   cximage::LoadU16(raw + 6), raw[8]};
+    return true;
+}
+
 uint32_t DepthForTable(uint32_t entries) { return entries <= 2 ? 1 : entries <= 16 ? 4 : 8; }
 
 // The state a decode keeps from the extensions it has read.
@@ -229,10 +239,8 @@ int32_t CxImageGIF::CountFrames(CxStream* stream, uint32_t tableSize, uint32_t s
             previousZero = ch == 0;
             continue;
         }
-        uint8_t raw[9];
-        if (stream->Read(raw, 1, 9) != 9) break;
-        Descriptor d{cximage::LoadU16(raw), cximage::LoadU16(raw + 2), cximage::LoadU16(raw + 4),
-                     cximage::LoadU16(raw + 6), raw[8]};
+        Descriptor d;
+        if (!ReadDescriptor(stream, d)) break;
         if (d.left + d.width > screenWidth || d.top + d.height > screenHeight) continue;
         const int32_t index = count++;
         uint32_t entries = tableSize;
@@ -306,10 +314,8 @@ bool CxImageGIF::Decode(CxStream* stream) {
             continue;
         }
 
-        uint8_t raw[9];
-        if (stream->Read(raw, 1, 9) != 9) break;
-        const Descriptor d{cximage::LoadU16(raw), cximage::LoadU16(raw + 2), cximage::LoadU16(raw + 4),
-                           cximage::LoadU16(raw + 6), raw[8]};
+        Descriptor d;
+        if (!ReadDescriptor(stream, d)) break;
         if (d.left + d.width > screenWidth || d.top + d.height > screenHeight) continue;
         // A picture split into tiles: its first tile is narrower or lower
         // than the screen (and the file has no global table).
