@@ -55,27 +55,55 @@ constexpr Masks48 MakeMasks48() {
 }
 constexpr Masks48 kMasks48 = MakeMasks48();
 
-// Three loads, then three stores that do not overlap: in place is safe and
-// every byte is written once. The last pixels (under 16) go word by word.
-__attribute__((target("ssse3"))) void SwapRedBlueSsse3(const uint8_t* source, uint8_t* target, size_t pixels) {
+// Sixteen pixels from three loads into three stores that do not overlap:
+// in place is safe and every byte is written once.
+template <bool kStreaming>
+__attribute__((target("ssse3"))) inline void Swap16Pixels(const uint8_t* source, uint8_t* target) {
     const auto mask = [](int k, int j) { return _mm_load_si128(reinterpret_cast<const __m128i*>(kMasks48.m[k][j])); };
-    const __m128i m00 = mask(0, 0), m01 = mask(0, 1);
-    const __m128i m10 = mask(1, 0), m11 = mask(1, 1), m12 = mask(1, 2);
-    const __m128i m21 = mask(2, 1), m22 = mask(2, 2);
-    size_t i = 0;
-    for (; i + 16 <= pixels; i += 16, source += 48, target += 48) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 16));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32));
-        const __m128i o0 = _mm_or_si128(_mm_shuffle_epi8(a, m00), _mm_shuffle_epi8(b, m01));
-        const __m128i o1 =
-            _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, m10), _mm_shuffle_epi8(b, m11)), _mm_shuffle_epi8(c, m12));
-        const __m128i o2 = _mm_or_si128(_mm_shuffle_epi8(b, m21), _mm_shuffle_epi8(c, m22));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), o0);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 16), o1);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + 32), o2);
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 32));
+    const __m128i o0 = _mm_or_si128(_mm_shuffle_epi8(a, mask(0, 0)), _mm_shuffle_epi8(b, mask(0, 1)));
+    const __m128i o1 = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, mask(1, 0)), _mm_shuffle_epi8(b, mask(1, 1))),
+                                    _mm_shuffle_epi8(c, mask(1, 2)));
+    const __m128i o2 = _mm_or_si128(_mm_shuffle_epi8(b, mask(2, 1)), _mm_shuffle_epi8(c, mask(2, 2)));
+    auto* out = reinterpret_cast<__m128i*>(target);
+    if constexpr (kStreaming) {
+        _mm_stream_si128(out, o0);
+        _mm_stream_si128(out + 1, o1);
+        _mm_stream_si128(out + 2, o2);
+    } else {
+        _mm_storeu_si128(out, o0);
+        _mm_storeu_si128(out + 1, o1);
+        _mm_storeu_si128(out + 2, o2);
     }
+}
+
+// The last pixels (under 16) go word by word.
+__attribute__((target("ssse3"))) void SwapRedBlueSsse3(const uint8_t* source, uint8_t* target, size_t pixels) {
+    size_t i = 0;
+    for (; i + 16 <= pixels; i += 16, source += 48, target += 48) Swap16Pixels<false>(source, target);
     SwapRedBlueWords(source, target, pixels - i);
+}
+
+// Streaming stores need a 16-byte aligned target: pixels one at a time
+// until it is (at most 15, as 3 and 16 have no common factor).
+__attribute__((target("ssse3"))) void SwapRedBlueStreamingSsse3(const uint8_t* source, uint8_t* target,
+                                                                 size_t pixels) {
+    size_t i = 0;
+    for (; i < pixels && reinterpret_cast<uintptr_t>(target) % 16 != 0; ++i, source += 3, target += 3)
+        SwapRedBlueWords(source, target, 1);
+    for (; i + 16 <= pixels; i += 16, source += 48, target += 48) Swap16Pixels<true>(source, target);
+    _mm_sfence();  // the streamed stores are seen before anything after
+    SwapRedBlueWords(source, target, pixels - i);
+}
+
+bool HaveSsse3() {
+    static const bool ssse3 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("ssse3") != 0;
+    }();
+    return ssse3;
 }
 #endif
 
@@ -83,13 +111,41 @@ __attribute__((target("ssse3"))) void SwapRedBlueSsse3(const uint8_t* source, ui
 
 void SwapRedBlue(const uint8_t* source, uint8_t* target, size_t pixels) {
 #ifdef CX_HAVE_SSSE3
-    static const bool ssse3 = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("ssse3") != 0;
-    }();
-    if (ssse3) return SwapRedBlueSsse3(source, target, pixels);
+    if (HaveSsse3()) return SwapRedBlueSsse3(source, target, pixels);
 #endif
     SwapRedBlueWords(source, target, pixels);
+}
+
+void SwapRedBlueStreaming(const uint8_t* source, uint8_t* target, size_t pixels) {
+#ifdef CX_HAVE_SSSE3
+    if (HaveSsse3()) return SwapRedBlueStreamingSsse3(source, target, pixels);
+#endif
+    SwapRedBlueWords(source, target, pixels);
+}
+
+void CopyStreaming(const uint8_t* source, uint8_t* target, size_t bytes) {
+    if (bytes == 0) return;
+#ifdef CX_HAVE_SSSE3
+    size_t head = (16 - reinterpret_cast<uintptr_t>(target) % 16) % 16;
+    if (head > bytes) head = bytes;
+    std::memcpy(target, source, head);
+    size_t i = head;
+    for (; i + 64 <= bytes; i += 64) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i + 16));
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i + 32));
+        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i + 48));
+        auto* out = reinterpret_cast<__m128i*>(target + i);
+        _mm_stream_si128(out, a);
+        _mm_stream_si128(out + 1, b);
+        _mm_stream_si128(out + 2, c);
+        _mm_stream_si128(out + 3, d);
+    }
+    _mm_sfence();
+    std::memcpy(target + i, source + i, bytes - i);
+#else
+    std::memcpy(target, source, bytes);
+#endif
 }
 
 }  // namespace cximage

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "ximage/cx_buffer.h"
+#include "ximage/cx_checked.h"
 #include "ximage/cx_stream_reader.h"
 #include "ximage/cx_swap_red_blue.h"
 #include "ximage/ximage.h"
@@ -72,13 +73,21 @@ inline uint8_t ScalePrecision(uint32_t v, uint32_t precision) {
     return static_cast<uint8_t>((v * 255u + max / 2) / max);
 }
 
-// Rows of a raw raster, read from the stream many at a time: one read per
-// chunk of about kChunkBytes instead of one per row, into a buffer that
-// stays in the cache.
+// Rows of a raw raster. A raster larger than one chunk is taken straight
+// from the stream's memory when it can lend it (a mapped file): each row is
+// then copied once, into the image. Otherwise rows are read many at a time,
+// one read per chunk of about kChunkBytes into a buffer that stays in the
+// cache.
 class RowChunks {
 public:
     static constexpr uint64_t kChunkBytes = 256 * 1024;
     RowChunks(CxStreamReader& reader, uint64_t lineBytes, uint32_t rows) : reader_(reader), lineBytes_(lineBytes), left_(rows) {
+        uint64_t total = 0;
+        if (cximage::CheckedMul(lineBytes, uint64_t{rows}, total) && total > kChunkBytes && total <= SIZE_MAX &&
+            (view_ = reader_.ReadView(static_cast<size_t>(total)))) {
+            ok_ = true;
+            return;
+        }
         const uint64_t perChunk = lineBytes ? kChunkBytes / lineBytes : 0;
         rowsPerChunk_ = static_cast<uint32_t>(perChunk == 0 ? 1 : (perChunk < rows ? perChunk : rows));
         ok_ = buffer_.Allocate(lineBytes_ * rowsPerChunk_);
@@ -86,6 +95,13 @@ public:
     bool Ready() const { return ok_; }
     // The next row, or null when the stream ends first.
     const uint8_t* Next() {
+        if (view_) {
+            if (left_ == 0) return nullptr;
+            --left_;
+            const uint8_t* row = view_;
+            view_ += lineBytes_;
+            return row;
+        }
         if (at_ == filled_) {
             const uint32_t rows = left_ < rowsPerChunk_ ? left_ : rowsPerChunk_;
             if (rows == 0 || !reader_.Read(buffer_.data(), static_cast<size_t>(lineBytes_ * rows))) return nullptr;
@@ -100,61 +116,34 @@ private:
     CxStreamReader& reader_;
     uint64_t lineBytes_;
     uint32_t left_;
+    const uint8_t* view_ = nullptr;  // the next row, when the stream lent them all
     uint32_t rowsPerChunk_ = 1;
     uint32_t filled_ = 0, at_ = 0;
     CxBuffer buffer_;
     bool ok_ = false;
 };
 
-
 // Red, green, blue samples to the image's blue, green, red (in and out may
 // be the same row).
 using cximage::SwapRedBlue;
 
-// Exchanges the first pixels of rows a and b, red and blue swapped in both,
-// a piece at a time through a buffer that stays in the first-level cache.
-inline void ExchangeSwappedRows(uint8_t* a, uint8_t* b, size_t pixels) {
-    constexpr size_t kPiece = 1024;
-    uint8_t piece[3 * kPiece];
-    for (size_t at = 0; at < pixels; at += kPiece) {
-        const size_t n = pixels - at < kPiece ? pixels - at : kPiece;
-        SwapRedBlue(a + 3 * at, piece, n);
-        SwapRedBlue(b + 3 * at, a + 3 * at, n);
-        std::memcpy(b + 3 * at, piece, 3 * n);
-    }
+// Rows written into a picture larger than the caches bypass them: such a
+// picture is written once and read much later, and ordinary stores would
+// first fetch every line of it from memory. A smaller one stays in the
+// last-level cache (32 MB on today's desktop processors), where the next
+// step finds it.
+inline constexpr uint64_t kCacheBytes = 32u << 20;
+inline bool BypassesCache(const CxImage& image) {
+    return uint64_t{image.GetRowBytes()} * image.GetHeight() > kCacheBytes;
 }
-
-// Red-first rows stored in the file as the image keeps them (same bytes a
-// row, padding included), read straight into the image many rows at a time
-// and then put bottom-up and red-blue swapped while they are still in the
-// cache: the kernel's copy is the only pass through main memory. The first
-// width pixels of each row are kept, the rest cleared. False when the
-// stream ends first.
-inline bool ReadRgbRowsInPlace(CxStreamReader& reader, CxImage& image, uint32_t width, uint32_t height) {
-    const size_t rowBytes = image.GetRowBytes();
-    const size_t used = size_t{width} * 3;
-    const uint64_t perChunk = RowChunks::kChunkBytes / rowBytes;
-    const uint32_t rowsPerChunk = static_cast<uint32_t>(perChunk == 0 ? 1 : (perChunk < height ? perChunk : height));
-    for (uint32_t done = 0; done < height;) {
-        const uint32_t rows = height - done < rowsPerChunk ? height - done : rowsPerChunk;
-        // File rows done .. done + rows - 1 belong in image rows
-        // height - done - 1 down to height - done - rows: one block.
-        uint8_t* block = image.GetBits(height - done - rows);
-        if (!reader.Read(block, rowBytes * rows)) return false;
-        for (uint32_t i = 0, j = rows - 1; i <= j; ++i, --j) {
-            uint8_t* low = block + rowBytes * i;
-            uint8_t* high = block + rowBytes * j;
-            if (i != j) ExchangeSwappedRows(low, high, width);
-            else SwapRedBlue(low, low, width);
-            if (used < rowBytes) {
-                std::memset(low + used, 0, rowBytes - used);
-                std::memset(high + used, 0, rowBytes - used);
-            }
-            if (j == 0) break;
-        }
-        done += rows;
-    }
-    return true;
+// A row into an image row, bypassing the caches for a large picture.
+inline void PutRow(const CxImage& image, const uint8_t* in, uint8_t* row, size_t bytes) {
+    if (BypassesCache(image)) cximage::CopyStreaming(in, row, bytes);
+    else std::memcpy(row, in, bytes);
+}
+// A red-first row into an image row, bypassing the caches for a large picture.
+inline void PutRedFirstRow(const CxImage& image, const uint8_t* in, uint8_t* row, size_t pixels) {
+    (BypassesCache(image) ? cximage::SwapRedBlueStreaming : cximage::SwapRedBlue)(in, row, pixels);
 }
 
 // Creates the image for a picture read by one of our codecs; false: no memory.

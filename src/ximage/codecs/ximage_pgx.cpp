@@ -84,7 +84,7 @@ Status ReadPgx(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
         if (!in) return Status::kCorrupt;
         if (depth == 8) FillRowTail(image, row, width);
         if (direct) {
-            std::memcpy(row, in, width);
+            PutRow(image, in, row, width);
             continue;
         }
         for (uint32_t x = 0; x < width; ++x) {

@@ -80,8 +80,6 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
     }
     const uint32_t samples = width * h.channels;  // fits: checked against the cap
     const bool wide = h.maxval > 255;
-    if (h.maxval == 255 && h.channels == 3 && image.GetRowBytes() == samples)
-        return ReadRgbRowsInPlace(reader, image, width, height) ? Status::kOk : Status::kCorrupt;
     uint8_t table[256];
     for (uint32_t v = 0; v < 256; ++v) table[v] = grey.scale(v);
     RowChunks rows(reader, uint64_t{samples} * (wide ? 2 : 1), height);
@@ -98,8 +96,8 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
             for (uint32_t i = 0; i < samples; ++i) row[i] = grey.scale(cximage::LoadU16BE(in + 2 * i));
             if (h.channels == 3) SwapRedBlue(row, row, width);
         } else if (h.maxval == 255) {
-            if (h.channels == 3) SwapRedBlue(in, row, width);
-            else std::memcpy(row, in, width);
+            if (h.channels == 3) PutRedFirstRow(image, in, row, width);
+            else PutRow(image, in, row, width);
         } else {
             for (uint32_t i = 0; i < samples; ++i) row[i] = table[in[i]];
             if (h.channels == 3) SwapRedBlue(row, row, width);

@@ -127,8 +127,6 @@ Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
     // Every row below is written whole, padding too, or the read fails.
     if (!CreateFullPicture(image, h.width, h.height, colour ? 24 : h.depth, request.format)) return Status::kNoMemory;
 
-    if (!coded && h.depth == 24 && h.type == kRgb && image.GetRowBytes() == lineBytes)
-        return ReadRgbRowsInPlace(reader, image, h.width, h.height) ? Status::kOk : Status::kCorrupt;
     CxBuffer line(lineBytes);
     if (!line) return Status::kNoMemory;
     RunDecoder runs(reader);
@@ -147,8 +145,8 @@ Status ReadRas(CxStreamReader& reader, CxImage& image, DecodeRequest& request) {
         }
         if (h.depth == 24) {
             // Blue first is the image's own order.
-            if (redFirst) SwapRedBlue(in, row, width);
-            else std::memcpy(row, in, size_t{width} * 3);
+            if (redFirst) PutRedFirstRow(image, in, row, width);
+            else PutRow(image, in, row, size_t{width} * 3);
         } else if (h.depth == 32) {
             const uint32_t step = h.depth / 8;
             const uint32_t skip = step - 3;  // 32 bits: a pad byte before the colour

@@ -1,7 +1,9 @@
 // The red-blue swap every red-first codec row goes through: each pixel count
 // (the vector part and the tail), in place and from another row, and not a
 // byte past the row.
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -39,6 +41,34 @@ TEST(SwapRedBlue, EveryPixelCountInPlaceAndBetweenRows) {
         EXPECT_EQ(std::vector<uint8_t>(row.begin() + 16, row.end() - 16), expected) << pixels;
         EXPECT_EQ(row.back(), kGuard) << pixels;
     }
+}
+
+// The streaming forms write 16-byte aligned blocks: every offset of the
+// target from such a boundary, every length around the block sizes.
+TEST(SwapRedBlue, StreamingFormsMatchAtEveryAlignment) {
+    for (size_t offset = 0; offset < 16; ++offset)
+        for (size_t pixels = 0; pixels <= 70; ++pixels) {
+            const std::vector<uint8_t> source = Pattern(3 * pixels);
+            std::vector<uint8_t> swapped(3 * pixels);
+            cximage::SwapRedBlue(source.data(), swapped.data(), pixels);
+
+            alignas(16) uint8_t target[3 * 70 + 48];
+            std::fill(std::begin(target), std::end(target), kGuard);
+            cximage::SwapRedBlueStreaming(source.data(), target + offset, pixels);
+            EXPECT_EQ(std::vector<uint8_t>(target + offset, target + offset + 3 * pixels), swapped) << offset << " " << pixels;
+            EXPECT_EQ(target[offset + 3 * pixels], kGuard) << offset << " " << pixels;
+            if (offset) {
+                EXPECT_EQ(target[offset - 1], kGuard) << offset << " " << pixels;
+            }
+
+            std::fill(std::begin(target), std::end(target), kGuard);
+            cximage::CopyStreaming(source.data(), target + offset, 3 * pixels);
+            EXPECT_EQ(std::vector<uint8_t>(target + offset, target + offset + 3 * pixels), source) << offset << " " << pixels;
+            EXPECT_EQ(target[offset + 3 * pixels], kGuard) << offset << " " << pixels;
+            if (offset) {
+                EXPECT_EQ(target[offset - 1], kGuard) << offset << " " << pixels;
+            }
+        }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "jas_test_util.h"
-#include "ximage/cx_checked.h"
 #include "ximage/ximage.h"
 
 namespace {
@@ -145,14 +144,6 @@ TEST(Pgx, HeaderFormsAndRefusals) {
 }
 
 // ---- Sun raster ---------------------------------------------------------------
-
-Bytes RasHeader(uint32_t width, uint32_t height, uint32_t depth, uint32_t type, uint32_t mapType = 0,
-                uint32_t mapLength = 0) {
-    Bytes out(32);
-    const uint32_t fields[8] = {0x59A66A95, width, height, depth, 0, type, mapType, mapLength};
-    for (int i = 0; i < 8; ++i) cximage::StoreU32BE(out.data() + 4 * i, fields[i]);
-    return out;
-}
 
 TEST(Ras, TwentyFourBitRowsInBothOrdersWithPadding) {
     // Width 3: 9 bytes a row, padded to 10.

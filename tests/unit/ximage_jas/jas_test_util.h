@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ximage/cx_checked.h"
 #include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
@@ -33,6 +34,15 @@ inline Bytes EncodeBytes(CxImage& image, uint32_t format) {
     const int32_t size = stream.Size();
     const uint8_t* data = stream.GetBuffer(false);
     return Bytes(data, data + size);
+}
+
+// A Sun raster header (length 0: not given).
+inline Bytes RasHeader(uint32_t width, uint32_t height, uint32_t depth, uint32_t type, uint32_t mapType = 0,
+                       uint32_t mapLength = 0) {
+    Bytes out(32);
+    const uint32_t fields[8] = {0x59A66A95, width, height, depth, 0, type, mapType, mapLength};
+    for (int i = 0; i < 8; ++i) cximage::StoreU32BE(out.data() + 4 * i, fields[i]);
+    return out;
 }
 
 // A 24-bit picture with a gradient in each channel and some structure.

@@ -93,6 +93,37 @@ TEST_F(JasEndToEnd, CopyOfEachKindOfFilePutsItsPicture) {
     }
 }
 
+// Rasters of over 256 KB are taken from the mapped file rather than read in
+// chunks: every row still arrives.
+TEST_F(JasEndToEnd, CopyOfLargeRastersPutsEveryRow) {
+    CxImage colour, grey;
+    colour.Create(401, 300, 24);
+    grey.Create(613, 500, 8);
+    grey.SetGrayPalette();
+    for (uint32_t y = 0; y < 300; ++y)
+        for (uint32_t x = 0; x < 401; ++x) colour.SetPixelColor(x, y, ColourAt(x, y));
+    for (uint32_t y = 0; y < 500; ++y)
+        for (uint32_t x = 0; x < 613; ++x) grey.SetPixelIndex(x, y, static_cast<uint8_t>(x * 3 + y * 7));
+    const struct {
+        const wchar_t* name;
+        uint32_t format;
+        CxImage* picture;
+    } cases[] = {{L"big.ppm", CXIMAGE_FORMAT_PNM, &colour},
+                 {L"big.ras", CXIMAGE_FORMAT_RAS, &colour},
+                 {L"big.pgm", CXIMAGE_FORMAT_PNM, &grey},
+                 {L"big.pgx", CXIMAGE_FORMAT_PGX, &grey}};
+    for (const auto& c : cases) {
+        const std::string what(c.name, c.name + wcslen(c.name));
+        ASSERT_TRUE(c.picture->Save(Path(c.name), c.format)) << what << ": " << c.picture->GetLastError();
+        ASSERT_TRUE(PutClipboardText(L"before"));
+        ASSERT_EQ(RunQuillory(L"-c " + Quoted(Path(c.name))), 0) << what;
+        CxImage back;
+        ClipboardImage(back);
+        ASSERT_TRUE(back.IsValid()) << what << ": no bitmap on the clipboard";
+        ExpectSame(*c.picture, back, what);
+    }
+}
+
 TEST_F(JasEndToEnd, PasteOfAColourAndAGreyBitmapIntoEveryWritableExtension) {
     CxImage colour, grey;
     MakeColour(colour);
