@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,8 @@ struct LargeFile {
 // Each raster is over 256 KB, more than one chunk of rows.
 std::vector<LargeFile> LargeFiles() {
     const auto pnm = [](char kind, uint32_t w, uint32_t h, uint32_t channels) {
-        const std::string head = "P" + std::string(1, kind) + "\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+        char head[64];
+        std::snprintf(head, sizeof(head), "P%c\n%u %u\n255\n", kind, w, h);
         return Join(Text(head), Raster(size_t{w} * h * channels));
     };
     const auto ras = [](uint32_t type, uint32_t w, uint32_t h) {
