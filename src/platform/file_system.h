@@ -40,13 +40,6 @@ public:
     virtual bool Truncate(uint64_t size) = 0;
     // Flushes and closes; false when written data could not be stored.
     virtual bool Close() = 0;
-    // The whole file as read-only memory, mapped once and valid until the
-    // file is closed: large reads then need no copy. Null when this file
-    // cannot be mapped (then callers Read); size is the mapped length.
-    virtual const uint8_t* MapReadOnly(uint64_t& size) {
-        size = 0;
-        return nullptr;
-    }
 };
 
 class FileSystem {

@@ -75,13 +75,6 @@ size_t CxMemStream::Read(void* out, size_t elementSize, size_t count) {
     return n / elementSize;
 }
 
-const uint8_t* CxMemStream::ReadView(size_t bytes) {
-    if (!buffer || position >= size || bytes > static_cast<size_t>(size - position)) return nullptr;
-    const uint8_t* at = buffer + position;
-    position += static_cast<int32_t>(bytes);
-    return at;
-}
-
 size_t CxMemStream::Write(const void* in, size_t elementSize, size_t count) {
     if (!buffer || !in || elementSize == 0 || count == 0) return 0;
     if (count > static_cast<size_t>(INT32_MAX) / elementSize) {

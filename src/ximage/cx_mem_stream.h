@@ -28,7 +28,6 @@ public:
     int32_t Error() override;
     bool PutC(uint8_t c) override;
     int32_t GetC() override;
-    const uint8_t* ReadView(size_t bytes) override;
 
     int32_t Capacity() const { return capacity; }
 

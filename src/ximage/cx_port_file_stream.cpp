@@ -76,19 +76,6 @@ size_t CxPortFileStream::Read(void* buffer, size_t size, size_t count) {
     return done / size;
 }
 
-const uint8_t* CxPortFileStream::ReadView(size_t bytes) {
-    if (!mapTried_) {
-        mapTried_ = true;
-        view_ = file_.MapReadOnly(viewSize_);
-    }
-    if (!view_ || error_ || position_ < 0 || static_cast<uint64_t>(position_) > viewSize_ ||
-        bytes > viewSize_ - static_cast<uint64_t>(position_))
-        return nullptr;
-    const uint8_t* at = view_ + position_;
-    position_ += static_cast<int64_t>(bytes);
-    return at;
-}
-
 int32_t CxPortFileStream::GetC() {
     const int64_t offset = position_ - bufferStart_;
     if (offset >= 0 && static_cast<uint64_t>(offset) < bufferLength_) {

@@ -32,8 +32,6 @@ public:
     int64_t Tell64() override { return position_; }
     int64_t Size64() override { return size_; }
     bool Seek64(int64_t offset, int origin) override;
-    // From the file mapped whole, the first time it is asked for.
-    const uint8_t* ReadView(size_t bytes) override;
 
 private:
     bool Fill();  // loads the buffer at position_; false at the end or on an error
@@ -50,7 +48,4 @@ private:
     std::unique_ptr<uint8_t[]> buffer_;
     bool eof_ = false;
     bool error_ = false;
-    bool mapTried_ = false;
-    const uint8_t* view_ = nullptr;
-    uint64_t viewSize_ = 0;
 };

@@ -28,12 +28,4 @@ public:
         if (offset < INT32_MIN || offset > INT32_MAX) return false;
         return Seek(static_cast<int32_t>(offset), origin);
     }
-    // The next `bytes` bytes lent as read-only memory instead of copied out,
-    // when the stream holds them in memory or can map its file: the
-    // position moves past them, and the memory stays valid while the stream
-    // lives and is not written. Null, with nothing moved, otherwise.
-    virtual const uint8_t* ReadView(size_t bytes) {
-        (void)bytes;
-        return nullptr;
-    }
 };

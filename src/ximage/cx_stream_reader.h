@@ -22,9 +22,6 @@ public:
 
     // All of the bytes, or false (what was read stays in out, the rest zero).
     bool Read(void* out, size_t bytes);
-    // The next bytes lent by the stream without a copy (see
-    // CxStream::ReadView), or null.
-    const uint8_t* ReadView(size_t bytes) { return stream_ ? stream_->ReadView(bytes) : nullptr; }
     // Reads what there is and zero-fills the rest; returns the bytes read.
     size_t ReadOrZero(void* out, size_t bytes);
     bool Skip(uint64_t bytes);

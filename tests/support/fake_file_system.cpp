@@ -36,11 +36,6 @@ public:
         if (m_system.diskSpace != SIZE_MAX) m_system.diskSpace -= fits;
         return fits == bytes;
     }
-    const uint8_t* MapReadOnly(uint64_t& size) override {
-        const bool lends = m_system.mappable && m_access == FileAccess::Read && !m_bytes.empty();
-        size = lends ? m_bytes.size() : 0;
-        return lends ? reinterpret_cast<const uint8_t*>(m_bytes.data()) : nullptr;
-    }
     bool SeekToEnd() override {
         m_position = m_bytes.size();
         return true;

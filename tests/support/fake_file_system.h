@@ -36,7 +36,6 @@ public:
     bool failClose = false;
     bool failReplace = false;
     bool failRename = false;
-    bool mappable = false;  // files opened for reading lend their bytes as a mapped view
 
     std::unique_ptr<File> Open(const std::wstring& path, FileAccess access, FileShare share,
                                FileDisposition disposition) override;

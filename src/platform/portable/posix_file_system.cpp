@@ -1,11 +1,9 @@
 // Files through the C library, for builds without the Win32 API. Paths are
 // UTF-16 code units held in wchar_t; they are passed on as UTF-8. Sharing
 // modes have no meaning here.
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -36,10 +34,7 @@ std::string NarrowPath(const std::wstring& path) {
 class StdioFile : public File {
 public:
     explicit StdioFile(FILE* file) : m_file(file) {}
-    ~StdioFile() override {
-        Unmap();
-        if (m_file) std::fclose(m_file);
-    }
+    ~StdioFile() override { if (m_file) std::fclose(m_file); }
 
     bool Read(void* buffer, size_t bytes, size_t& got) override {
         got = std::fread(buffer, 1, bytes, m_file);
@@ -60,37 +55,13 @@ public:
         return true;
     }
     bool Close() override {
-        Unmap();
         const bool ok = std::fclose(m_file) == 0;
         m_file = nullptr;
         return ok;
     }
-    // A file that shrinks while mapped would fault its reader: only images
-    // are read this way, and only by the native builds.
-    const uint8_t* MapReadOnly(uint64_t& size) override {
-        if (!m_view && m_file) Map();
-        size = m_viewSize;
-        return m_view;
-    }
 
 private:
-    void Map() {
-        uint64_t bytes = 0;
-        if (!Size(bytes) || bytes == 0 || bytes > SIZE_MAX) return;
-        void* view = ::mmap(nullptr, static_cast<size_t>(bytes), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fileno(m_file), 0);
-        if (view == MAP_FAILED) return;
-        m_view = static_cast<const uint8_t*>(view);
-        m_viewSize = bytes;
-    }
-    void Unmap() {
-        if (m_view) ::munmap(const_cast<uint8_t*>(m_view), static_cast<size_t>(m_viewSize));
-        m_view = nullptr;
-        m_viewSize = 0;
-    }
-
     FILE* m_file;
-    const uint8_t* m_view = nullptr;
-    uint64_t m_viewSize = 0;
 };
 
 class PosixFileSystem : public FileSystem {

@@ -2,7 +2,6 @@
 #include <shlwapi.h>
 
 #include <climits>
-#include <string>
 
 #include "platform/file_system.h"
 
@@ -13,10 +12,7 @@ namespace {
 class Win32File : public File {
 public:
     explicit Win32File(HANDLE handle) : m_handle(handle) {}
-    ~Win32File() override {
-        Unmap();
-        if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle);
-    }
+    ~Win32File() override { if (m_handle != INVALID_HANDLE_VALUE) ::CloseHandle(m_handle); }
 
     bool Read(void* buffer, size_t bytes, size_t& got) override {
         DWORD read = 0;
@@ -61,54 +57,13 @@ public:
     }
 
     bool Close() override {
-        Unmap();
         const bool ok = ::CloseHandle(m_handle) != FALSE;
         m_handle = INVALID_HANDLE_VALUE;
         return ok;
     }
 
-    // A mapped file cannot be cut shorter by anyone while the view lives;
-    // a read error inside it, though, would end the process instead of
-    // failing a read, so only files on fixed local drives are mapped.
-    const uint8_t* MapReadOnly(uint64_t& size) override {
-        if (!m_view && m_handle != INVALID_HANDLE_VALUE && OnFixedDrive()) Map();
-        size = m_viewSize;
-        return m_view;
-    }
-
 private:
-    bool OnFixedDrive() const {
-        wchar_t path[MAX_PATH * 4];
-        const DWORD length = ::GetFinalPathNameByHandleW(m_handle, path, MAX_PATH * 4, VOLUME_NAME_DOS);
-        if (length == 0 || length >= MAX_PATH * 4) return false;
-        // "\\?\C:\..." for a drive letter; "\\?\UNC\..." is a share.
-        const std::wstring full(path, length);
-        if (full.compare(0, 4, L"\\\\?\\") != 0 || full.size() < 7 || full[5] != L':' || full[6] != L'\\') return false;
-        const std::wstring root = full.substr(4, 3);
-        return ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
-    }
-
-    void Map() {
-        uint64_t bytes = 0;
-        if (!Size(bytes) || bytes == 0 || bytes > SIZE_MAX) return;
-        HANDLE mapping = ::CreateFileMappingW(m_handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        if (!mapping) return;
-        void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-        ::CloseHandle(mapping);  // the view keeps the mapping alive
-        if (!view) return;
-        m_view = static_cast<const uint8_t*>(view);
-        m_viewSize = bytes;
-    }
-
-    void Unmap() {
-        if (m_view) ::UnmapViewOfFile(m_view);
-        m_view = nullptr;
-        m_viewSize = 0;
-    }
-
     HANDLE m_handle;
-    const uint8_t* m_view = nullptr;
-    uint64_t m_viewSize = 0;
 };
 
 // Windows merges the old file's attributes into the new one; Wine does

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "ximage/cx_buffer.h"
-#include "ximage/cx_checked.h"
 #include "ximage/cx_stream_reader.h"
 #include "ximage/cx_swap_red_blue.h"
 #include "ximage/ximage.h"
@@ -73,21 +72,13 @@ inline uint8_t ScalePrecision(uint32_t v, uint32_t precision) {
     return static_cast<uint8_t>((v * 255u + max / 2) / max);
 }
 
-// Rows of a raw raster. A raster larger than one chunk is taken straight
-// from the stream's memory when it can lend it (a mapped file): each row is
-// then copied once, into the image. Otherwise rows are read many at a time,
-// one read per chunk of about kChunkBytes into a buffer that stays in the
-// cache.
+// Rows of a raw raster, read from the stream many at a time: one read per
+// chunk of about kChunkBytes instead of one per row, into a buffer that
+// stays in the cache, from where each row is copied once into the image.
 class RowChunks {
 public:
     static constexpr uint64_t kChunkBytes = 256 * 1024;
     RowChunks(CxStreamReader& reader, uint64_t lineBytes, uint32_t rows) : reader_(reader), lineBytes_(lineBytes), left_(rows) {
-        uint64_t total = 0;
-        if (cximage::CheckedMul(lineBytes, uint64_t{rows}, total) && total > kChunkBytes && total <= SIZE_MAX &&
-            (view_ = reader_.ReadView(static_cast<size_t>(total)))) {
-            ok_ = true;
-            return;
-        }
         const uint64_t perChunk = lineBytes ? kChunkBytes / lineBytes : 0;
         rowsPerChunk_ = static_cast<uint32_t>(perChunk == 0 ? 1 : (perChunk < rows ? perChunk : rows));
         ok_ = buffer_.Allocate(lineBytes_ * rowsPerChunk_);
@@ -95,13 +86,6 @@ public:
     bool Ready() const { return ok_; }
     // The next row, or null when the stream ends first.
     const uint8_t* Next() {
-        if (view_) {
-            if (left_ == 0) return nullptr;
-            --left_;
-            const uint8_t* row = view_;
-            view_ += lineBytes_;
-            return row;
-        }
         if (at_ == filled_) {
             const uint32_t rows = left_ < rowsPerChunk_ ? left_ : rowsPerChunk_;
             if (rows == 0 || !reader_.Read(buffer_.data(), static_cast<size_t>(lineBytes_ * rows))) return nullptr;
@@ -116,7 +100,6 @@ private:
     CxStreamReader& reader_;
     uint64_t lineBytes_;
     uint32_t left_;
-    const uint8_t* view_ = nullptr;  // the next row, when the stream lent them all
     uint32_t rowsPerChunk_ = 1;
     uint32_t filled_ = 0, at_ = 0;
     CxBuffer buffer_;

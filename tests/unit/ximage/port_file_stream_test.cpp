@@ -106,30 +106,4 @@ TEST_F(PortFileStream, AReadErrorIsAnErrorNotAnEnd) {
     EXPECT_FALSE(stream.Eof());
 }
 
-TEST_F(PortFileStream, LendsTheMappedFileFromThePosition) {
-    auto file = Open("0123456789");
-    files.mappable = true;
-    CxPortFileStream stream(*file);
-    char two[2];
-    ASSERT_EQ(stream.Read(two, 1, 2), 2u);
-    const uint8_t* view = stream.ReadView(3);
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view), 3), "234");
-    EXPECT_EQ(stream.Tell(), 5);
-    EXPECT_EQ(stream.GetC(), '5');              // reads go on after what was lent
-    EXPECT_EQ(stream.ReadView(5), nullptr);     // four are left: nothing lent, nothing moved
-    EXPECT_EQ(stream.Tell(), 6);
-    ASSERT_NE(stream.ReadView(4), nullptr);
-    EXPECT_EQ(stream.Tell(), 10);
-    EXPECT_FALSE(stream.Eof());
-}
-
-TEST_F(PortFileStream, AFileThatCannotBeMappedLendsNothing) {
-    auto file = Open("0123456789");
-    CxPortFileStream stream(*file);
-    EXPECT_EQ(stream.ReadView(4), nullptr);
-    EXPECT_EQ(stream.Tell(), 0);
-    EXPECT_EQ(stream.GetC(), '0');
-}
-
 }  // namespace

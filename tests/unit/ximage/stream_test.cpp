@@ -110,21 +110,6 @@ TEST(MemStream, WritesRefusedWithoutBufferOrData) {
     EXPECT_EQ(stream.Size(), -1);
 }
 
-TEST(MemStream, LendsWhatItHoldsFromThePosition) {
-    uint8_t bytes[] = {1, 2, 3, 4, 5, 6};
-    CxMemStream stream(bytes, sizeof(bytes));
-    ASSERT_TRUE(stream.Seek(1, SEEK_SET));
-    const uint8_t* view = stream.ReadView(3);
-    ASSERT_EQ(view, bytes + 1);
-    EXPECT_EQ(stream.Tell(), 4);
-    EXPECT_EQ(stream.ReadView(3), nullptr);  // two are left: nothing lent, nothing moved
-    EXPECT_EQ(stream.Tell(), 4);
-    EXPECT_EQ(stream.ReadView(2), bytes + 4);
-    EXPECT_EQ(stream.ReadView(1), nullptr);
-    CxMemStream closed;
-    EXPECT_EQ(closed.ReadView(0), nullptr);
-}
-
 using FileStreamTest = qlry::test::TempDirTest;
 
 TEST_F(FileStreamTest, SizeKeepsThePosition) {

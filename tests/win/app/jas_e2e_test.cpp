@@ -3,6 +3,7 @@
 // pastes of a colour and of a grey bitmap into every extension that writes.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "win/support/win_test_support.h"
@@ -21,17 +22,17 @@ CxRgbQuad ColourAt(uint32_t x, uint32_t y) {
                      static_cast<uint8_t>(30 * x + 10), 0};
 }
 
-void MakeColour(CxImage& image) {
-    image.Create(kWidth, kHeight, 24);
-    for (uint32_t y = 0; y < kHeight; ++y)
-        for (uint32_t x = 0; x < kWidth; ++x) image.SetPixelColor(x, y, ColourAt(x, y));
+void MakeColour(CxImage& image, uint32_t width = kWidth, uint32_t height = kHeight) {
+    image.Create(width, height, 24);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) image.SetPixelColor(x, y, ColourAt(x, y));
 }
 
-void MakeGrey(CxImage& image) {
-    image.Create(kWidth, kHeight, 8);
+void MakeGrey(CxImage& image, uint32_t width = kWidth, uint32_t height = kHeight) {
+    image.Create(width, height, 8);
     image.SetGrayPalette();
-    for (uint32_t y = 0; y < kHeight; ++y)
-        for (uint32_t x = 0; x < kWidth; ++x) image.SetPixelIndex(x, y, static_cast<uint8_t>(35 * x + 9 * y));
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) image.SetPixelIndex(x, y, static_cast<uint8_t>(35 * x + 9 * y));
 }
 
 // The clipboard's bitmap, or an empty image.
@@ -66,6 +67,26 @@ struct JasEndToEnd : ::testing::Test {
     std::wstring folder = MakeTempFolder(L"jas");
     std::wstring Path(const std::wstring& name) { return folder + L"\\" + name; }
     static std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+    struct CopyCase {
+        const wchar_t* name;
+        uint32_t format;
+        CxImage* picture;
+    };
+    // Each picture saved under its name and copied: the clipboard's bitmap
+    // must be that picture.
+    void ExpectCopiesPutTheirPictures(std::initializer_list<CopyCase> cases) {
+        for (const CopyCase& c : cases) {
+            const std::string what(c.name, c.name + wcslen(c.name));
+            ASSERT_TRUE(c.picture->Save(Path(c.name), c.format)) << what << ": " << c.picture->GetLastError();
+            ASSERT_TRUE(PutClipboardText(L"before"));
+            ASSERT_EQ(RunQuillory(L"-c " + Quoted(Path(c.name))), 0) << what;
+            CxImage back;
+            ClipboardImage(back);
+            ASSERT_TRUE(back.IsValid()) << what << ": no bitmap on the clipboard";
+            ExpectSame(*c.picture, back, what);
+        }
+    }
 };
 
 TEST_F(JasEndToEnd, CopyOfEachKindOfFilePutsItsPicture) {
@@ -73,55 +94,25 @@ TEST_F(JasEndToEnd, CopyOfEachKindOfFilePutsItsPicture) {
     MakeColour(colour);
     MakeGrey(grey);
     colour.SetJpegQuality(100);  // lossless JPEG-2000
-    struct Case {
-        const wchar_t* name;
-        uint32_t format;
-        CxImage* picture;
-    } cases[] = {{L"a.jp2", CXIMAGE_FORMAT_JP2, &colour}, {L"a.j2k", CXIMAGE_FORMAT_JPC, &colour},
-                 {L"a.pgx", CXIMAGE_FORMAT_PGX, &grey},   {L"a.ppm", CXIMAGE_FORMAT_PNM, &colour},
-                 {L"a.ras", CXIMAGE_FORMAT_RAS, &colour}, {L"ppm-named.jpg", CXIMAGE_FORMAT_PNM, &colour},
-                 {L"ras-named.jpg", CXIMAGE_FORMAT_RAS, &colour}};
-    for (const Case& c : cases) {
-        const std::string what(c.name, c.name + wcslen(c.name));
-        ASSERT_TRUE(c.picture->Save(Path(c.name), c.format)) << what << ": " << c.picture->GetLastError();
-        ASSERT_TRUE(PutClipboardText(L"before"));
-        ASSERT_EQ(RunQuillory(L"-c " + Quoted(Path(c.name))), 0) << what;
-        CxImage back;
-        ClipboardImage(back);
-        ASSERT_TRUE(back.IsValid()) << what << ": no bitmap on the clipboard";
-        ExpectSame(*c.picture, back, what);
-    }
+    ExpectCopiesPutTheirPictures({{L"a.jp2", CXIMAGE_FORMAT_JP2, &colour},
+                                  {L"a.j2k", CXIMAGE_FORMAT_JPC, &colour},
+                                  {L"a.pgx", CXIMAGE_FORMAT_PGX, &grey},
+                                  {L"a.ppm", CXIMAGE_FORMAT_PNM, &colour},
+                                  {L"a.ras", CXIMAGE_FORMAT_RAS, &colour},
+                                  {L"ppm-named.jpg", CXIMAGE_FORMAT_PNM, &colour},
+                                  {L"ras-named.jpg", CXIMAGE_FORMAT_RAS, &colour}});
 }
 
-// Rasters of over 256 KB are taken from the mapped file rather than read in
-// chunks: every row still arrives.
+// Rasters of over 256 KB are read in several chunks of rows: every row
+// arrives.
 TEST_F(JasEndToEnd, CopyOfLargeRastersPutsEveryRow) {
     CxImage colour, grey;
-    colour.Create(401, 300, 24);
-    grey.Create(613, 500, 8);
-    grey.SetGrayPalette();
-    for (uint32_t y = 0; y < 300; ++y)
-        for (uint32_t x = 0; x < 401; ++x) colour.SetPixelColor(x, y, ColourAt(x, y));
-    for (uint32_t y = 0; y < 500; ++y)
-        for (uint32_t x = 0; x < 613; ++x) grey.SetPixelIndex(x, y, static_cast<uint8_t>(x * 3 + y * 7));
-    const struct {
-        const wchar_t* name;
-        uint32_t format;
-        CxImage* picture;
-    } cases[] = {{L"big.ppm", CXIMAGE_FORMAT_PNM, &colour},
-                 {L"big.ras", CXIMAGE_FORMAT_RAS, &colour},
-                 {L"big.pgm", CXIMAGE_FORMAT_PNM, &grey},
-                 {L"big.pgx", CXIMAGE_FORMAT_PGX, &grey}};
-    for (const auto& c : cases) {
-        const std::string what(c.name, c.name + wcslen(c.name));
-        ASSERT_TRUE(c.picture->Save(Path(c.name), c.format)) << what << ": " << c.picture->GetLastError();
-        ASSERT_TRUE(PutClipboardText(L"before"));
-        ASSERT_EQ(RunQuillory(L"-c " + Quoted(Path(c.name))), 0) << what;
-        CxImage back;
-        ClipboardImage(back);
-        ASSERT_TRUE(back.IsValid()) << what << ": no bitmap on the clipboard";
-        ExpectSame(*c.picture, back, what);
-    }
+    MakeColour(colour, 401, 300);
+    MakeGrey(grey, 613, 500);
+    ExpectCopiesPutTheirPictures({{L"big.ppm", CXIMAGE_FORMAT_PNM, &colour},
+                                  {L"big.ras", CXIMAGE_FORMAT_RAS, &colour},
+                                  {L"big.pgm", CXIMAGE_FORMAT_PNM, &grey},
+                                  {L"big.pgx", CXIMAGE_FORMAT_PGX, &grey}});
 }
 
 TEST_F(JasEndToEnd, PasteOfAColourAndAGreyBitmapIntoEveryWritableExtension) {

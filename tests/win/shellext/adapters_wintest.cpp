@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "explorer_host/selection.h"
-#include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "win/shellext/shellext_win_support.h"
@@ -74,33 +73,6 @@ TEST(ShellAdapter, PathQueries) {
     EXPECT_FALSE(shell.PathIsDirectory(file.c_str()));
     EXPECT_TRUE(shell.PathFileExists(file.c_str()));
     EXPECT_FALSE(shell.PathFileExists((folder + L"\\missing.txt").c_str()));
-}
-
-TEST(FileAdapter, FilesReadFromAFixedDriveAreMappedOnce) {
-    const std::wstring folder = MakeTempFolder(L"adapters");
-    WriteFileBytes(folder + L"\\mapped.bin", "0123456789");
-    FileSystem& files = SystemFileSystem();
-    auto file = files.Open(folder + L"\\mapped.bin", FileAccess::Read, FileShare::ReadWrite,
-                           FileDisposition::OpenExisting);
-    ASSERT_TRUE(file);
-    uint64_t size = 0;
-    const uint8_t* view = file->MapReadOnly(size);
-    ASSERT_NE(view, nullptr);
-    ASSERT_EQ(size, 10u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(view), 10), "0123456789");
-    EXPECT_EQ(file->MapReadOnly(size), view);
-    EXPECT_TRUE(file->Close());
-
-    // Written files and empty ones are not mapped.
-    auto written = files.Open(folder + L"\\new.bin", FileAccess::Write, FileShare::None, FileDisposition::CreateAlways);
-    ASSERT_TRUE(written);
-    EXPECT_EQ(written->MapReadOnly(size), nullptr);
-    EXPECT_TRUE(written->Close());
-    auto empty = files.Open(folder + L"\\new.bin", FileAccess::Read, FileShare::ReadWrite,
-                            FileDisposition::OpenExisting);
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->MapReadOnly(size), nullptr);
-    EXPECT_EQ(size, 0u);
 }
 
 TEST(ShellAdapter, FolderIdsToPaths) {
