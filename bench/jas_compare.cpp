@@ -7,6 +7,8 @@
 //                      our decode has to make as well)                   (target <= 1.10x)
 //   PNM P6 / P5 decode vs stb_image's stbi_load of the same file         (target <= 1.0x)
 //   Sun raster / PGX decode vs fread of the whole file into a new buffer  (target <= 1.3x)
+// The raw formats run twice: on files written whole and on copies written in
+// pieces ("Pieces" rows; see CopyInPieces).
 // Run with --benchmark_repetitions=N and compare the medians.
 #include <benchmark/benchmark.h>
 #include <openjpeg.h>
@@ -40,8 +42,9 @@ struct Fixture {
 
     // The same bytes under "pieces-<name>", written 64 KB a call. The system
     // then caches the file in small pages, as it does a file copied or read
-    // back from disk, and mapping it costs more than mapping one written
-    // whole (large pages), which the other files are.
+    // back from disk; the other files, written whole, sit in large pages.
+    // Reads cost about the same either way; mapping a file in small pages
+    // costs two to three times a read, which is why the readers read.
     void CopyInPieces(const char* name) const {
         FILE* in = std::fopen(Path(name).c_str(), "rb");
         FILE* out = std::fopen((dir / (std::string("pieces-") + name)).string().c_str(), "wb");
