@@ -15,35 +15,37 @@ CxPortFileStream::CxPortFileStream(qlry::File& file)
 
 CxPortFileStream::~CxPortFileStream() = default;
 
+bool CxPortFileStream::ReadAt(uint8_t* out, size_t bytes, size_t& got) {
+    got = 0;
+    if (filePosition_ != position_ && !file_.Seek(static_cast<uint64_t>(position_))) {
+        filePosition_ = -1;
+        error_ = true;
+        return false;
+    }
+    if (!file_.Read(out, bytes, got)) {
+        filePosition_ = -1;
+        error_ = true;
+        return false;
+    }
+    if (got > bytes) got = bytes;
+    filePosition_ = position_ + static_cast<int64_t>(got);
+    return true;
+}
+
 bool CxPortFileStream::Fill() {
     if (!buffer_ || error_) return false;
     bufferStart_ = position_;
     bufferLength_ = 0;
-    if (!file_.Seek(static_cast<uint64_t>(position_))) {
-        error_ = true;
-        return false;
-    }
     size_t got = 0;
-    if (!file_.Read(buffer_.get(), kBufferSize, got)) {
-        error_ = true;
-        return false;
-    }
+    if (!ReadAt(buffer_.get(), kBufferSize, got)) return false;
     bufferLength_ = got;
     return got != 0;
 }
 
 bool CxPortFileStream::ReadDirect(uint8_t* out, size_t bytes, size_t& done) {
     if (!buffer_ || error_) return false;
-    if (!file_.Seek(static_cast<uint64_t>(position_))) {
-        error_ = true;
-        return false;
-    }
     size_t got = 0;
-    if (!file_.Read(out, bytes, got)) {
-        error_ = true;
-        return false;
-    }
-    if (got > bytes) got = bytes;
+    if (!ReadAt(out, bytes, got)) return false;
     done += got;
     position_ += static_cast<int64_t>(got);
     return got != 0;

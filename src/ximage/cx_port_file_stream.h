@@ -38,11 +38,15 @@ private:
     // Reads bytes at position_ straight into out, adding what came to done;
     // false at the end or on an error.
     bool ReadDirect(uint8_t* out, size_t bytes, size_t& done);
+    // Reads up to bytes at position_ from the file, moving the file there
+    // first unless it is there already; false on an error.
+    bool ReadAt(uint8_t* out, size_t bytes, size_t& got);
 
     static constexpr size_t kBufferSize = 1 << 16;
     qlry::File& file_;
     int64_t size_ = -1;
     int64_t position_ = 0;     // the stream's position
+    int64_t filePosition_ = -1;  // where the file is; -1 when not known
     int64_t bufferStart_ = 0;  // file offset of buffer_[0]
     size_t bufferLength_ = 0;  // valid bytes in buffer_
     std::unique_ptr<uint8_t[]> buffer_;

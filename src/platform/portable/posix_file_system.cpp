@@ -80,6 +80,10 @@ public:
                                                                           : "wb";
         FILE* file = std::fopen(narrow.c_str(), mode);
         if (!file) return nullptr;
+        // Unbuffered, as a Win32 handle is: callers read and write in large
+        // pieces (the image stream keeps its own buffer), and a buffer here
+        // would only split large reads and copy their tails twice.
+        std::setvbuf(file, nullptr, _IONBF, 0);
         return std::make_unique<StdioFile>(file);
     }
 
