@@ -26,6 +26,17 @@ uint32_t RowsPerBand(const TifFields& f, uint32_t tileLength) {
     return static_cast<uint32_t>(std::min<uint64_t>(units * unit, f.height));
 }
 
+// Red, green, blue, alpha pixels into an image row (blue first) and, when
+// alphaRow is given, its alpha row.
+void PutRgbaRow(const uint8_t* source, uint8_t* row, uint8_t* alphaRow, uint32_t width) {
+    for (uint32_t x = 0; x < width; ++x, source += 4, row += 3) {
+        row[0] = source[2];
+        row[1] = source[1];
+        row[2] = source[0];
+        if (alphaRow) alphaRow[x] = source[3];
+    }
+}
+
 // Ends libtiff's RGBA reading on scope exit.
 struct RgbaReading {
     TIFFRGBAImage image{};
@@ -68,14 +79,7 @@ bool CxImageTIF::ReadRgbaRaster(TIFF* tif, const TifFields& fields) {
             if (info.escape) return Fail("Cancelled");
             const uint32_t y = height - 1 - (ys + r);
             const uint8_t* source = raster.data() + uint64_t{r} * width * 4;
-            uint8_t* row = GetBits(y);
-            uint8_t* alphaRow = withAlpha ? alpha + uint64_t{y} * width : nullptr;
-            for (uint32_t x = 0; x < width; ++x, source += 4, row += 3) {
-                row[0] = source[2];
-                row[1] = source[1];
-                row[2] = source[0];
-                if (alphaRow) alphaRow[x] = source[3];
-            }
+            PutRgbaRow(source, GetBits(y), withAlpha ? alpha + uint64_t{y} * width : nullptr, width);
         }
     }
     return true;
@@ -106,14 +110,7 @@ bool CxImageTIF::ReadRgbRows(TIFF* tif, const TifFields& fields) {
             cximage::SwapRedBlue(line.data(), row, width);
             continue;
         }
-        const uint8_t* source = line.data();
-        uint8_t* alphaRow = withAlpha ? alpha + uint64_t{height - 1 - y} * width : nullptr;
-        for (uint32_t x = 0; x < width; ++x, source += 4, row += 3) {
-            row[0] = source[2];
-            row[1] = source[1];
-            row[2] = source[0];
-            if (alphaRow) alphaRow[x] = source[3];
-        }
+        PutRgbaRow(line.data(), row, withAlpha ? alpha + uint64_t{height - 1 - y} * width : nullptr, width);
     }
     return true;
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "support/byte_builder.h"
-#include "ximage/cx_mem_stream.h"
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace qlry::test::ico {
@@ -80,20 +80,13 @@ inline Bytes IconFile(const std::vector<IconImage>& images, uint16_t type = 1, u
     return out;
 }
 
-inline bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_ICO) {
-    CxMemStream stream(bytes.empty() ? nullptr : bytes.data(), static_cast<int32_t>(bytes.size()));
-    if (bytes.empty()) stream.Open();
-    return image.Decode(&stream, format);
+inline bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_ICO) {
+    return qlry::test::DecodeBytes(bytes, image, format);
 }
 
 // The encoded file, or nothing when the encoder refused (ok tells which).
 inline Bytes EncodeBytes(CxImage& image, bool& ok, uint32_t format = CXIMAGE_FORMAT_ICO) {
-    CxMemStream stream;
-    stream.Open();
-    ok = image.Encode(&stream, format);
-    const int32_t size = stream.Size();
-    const uint8_t* data = stream.GetBuffer(false);
-    return data && size > 0 ? Bytes(data, data + size) : Bytes{};
+    return qlry::test::EncodeBytes(image, format, &ok);
 }
 
 }  // namespace qlry::test::ico

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "support/codec_test_support.h"
 #include "ximage/cx_checked.h"
-#include "ximage/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace jastest {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = qlry::test::Bytes;
 
 inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline Bytes Join(Bytes a, const Bytes& b) {
@@ -20,21 +20,13 @@ inline Bytes Join(Bytes a, const Bytes& b) {
     return a;
 }
 
-inline bool DecodeBytes(Bytes bytes, CxImage& image, uint32_t format, int32_t frame = 0) {
-    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
+inline bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format, int32_t frame = 0) {
     image.SetFrame(frame);
-    return image.Decode(&stream, format);
+    return qlry::test::DecodeBytes(bytes, image, format);
 }
 
 // The encoded bytes; empty when the encoder refused (its text in image).
-inline Bytes EncodeBytes(CxImage& image, uint32_t format) {
-    CxMemStream stream;
-    stream.Open();
-    if (!image.Encode(&stream, format)) return {};
-    const int32_t size = stream.Size();
-    const uint8_t* data = stream.GetBuffer(false);
-    return Bytes(data, data + size);
-}
+inline Bytes EncodeBytes(CxImage& image, uint32_t format) { return qlry::test::EncodeBytes(image, format); }
 
 // A Sun raster header (length 0: not given).
 inline Bytes RasHeader(uint32_t width, uint32_t height, uint32_t depth, uint32_t type, uint32_t mapType = 0,

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_tif_io.h"
 #include "ximage/cx_mem_stream.h"
 
@@ -74,16 +75,10 @@ std::vector<uint8_t> WriteTiledWithLibtiff(const PageSpec& page, uint32_t tileWi
 }
 
 bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format) {
-    std::vector<uint8_t> exact(bytes);
-    CxMemStream stream(exact.data(), static_cast<int32_t>(exact.size()));
-    return image.Decode(&stream, format);
+    return qlry::test::DecodeBytes(bytes, image, format);
 }
 
-std::vector<uint8_t> EncodeToBytes(CxImage& image, uint32_t format) {
-    CxMemStream stream;
-    if (!stream.Open() || !image.Encode(&stream, format)) return {};
-    return StreamBytes(stream);
-}
+std::vector<uint8_t> EncodeToBytes(CxImage& image, uint32_t format) { return qlry::test::EncodeBytes(image, format); }
 
 WrittenPage ReadPageTags(const std::vector<uint8_t>& file) {
     WrittenPage page;
