@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "platform/global_memory.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 #include "ximage/codecs/ximage_ico.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

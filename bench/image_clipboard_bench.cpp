@@ -13,7 +13,7 @@
 #include "transfer/clipboard_alpha_blocks.h"
 #include "transfer/image_transfer.h"
 #include "ximage/ximage.h"
-#include "ximage/ximage_dibv5.h"
+#include "ximage/dib/ximage_dibv5.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/safe_write.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

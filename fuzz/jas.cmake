@@ -3,7 +3,7 @@
 qlry_add_fuzzer(ximage_jas_own
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_jas_own_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_jas_own fuzz/regressions/ximage_jas_own)
+  CORPUS fuzz/corpus/ximage_jas_own)
 qlry_add_fuzzer(ximage_jas_openjpeg
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_jas_openjpeg_fuzzer.cpp
   LIBS qlry_ximage

@@ -2,4 +2,4 @@
 qlry_add_fuzzer(ximage_png
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_png_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_png fuzz/regressions/ximage_png)
+  CORPUS fuzz/corpus/ximage_png)

@@ -13,6 +13,10 @@ int main(int argc, char** argv) {
     size_t count = 0;
     for (int i = 1; i < argc; ++i) {
         std::error_code error;
+        if (!std::filesystem::is_directory(argv[i])) {
+            std::fprintf(stderr, "no folder %s\n", argv[i]);
+            return 1;
+        }
         for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i], error)) {
             if (!entry.is_regular_file()) continue;
             std::ifstream in(entry.path(), std::ios::binary);

@@ -7,4 +7,4 @@ qlry_add_fuzzer(ximage_bmp
 qlry_add_fuzzer(ximage_dib
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_dib_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_dib fuzz/regressions/ximage_dib)
+  CORPUS fuzz/corpus/ximage_dib)

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

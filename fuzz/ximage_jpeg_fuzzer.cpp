@@ -7,7 +7,7 @@
 
 #include "fuzz_check.h"
 #include "ximage/codecs/ximage_jpg.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

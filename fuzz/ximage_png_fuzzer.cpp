@@ -11,7 +11,7 @@
 
 #include "fuzz_check.h"
 #include "ximage/codecs/ximage_png.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

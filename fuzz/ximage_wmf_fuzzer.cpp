@@ -10,7 +10,7 @@
 #include "../tests/support/fake_render_device.h"
 #include "fuzz_check.h"
 #include "ximage/codecs/ximage_wmf.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

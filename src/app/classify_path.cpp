@@ -1,7 +1,8 @@
 #include "app/classify_path.h"
 
-#include "app/image_extensions.h"
-#include "app/path_text.h"
+#include "ximage/ximage_extensions.h"
+#include "platform/ascii_text.h"
+#include "platform/path_text.h"
 
 ContentKind ClassifyPath(const std::wstring& path) {
     const std::wstring extension = qlry::LowerAscii(qlry::FindExtension(path));

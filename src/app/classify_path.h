@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/content_kind.h"
+#include "common/content_kind.h"
 
 // KindImage when the path's extension is in the image extension list,
 // otherwise KindText; never KindNone.

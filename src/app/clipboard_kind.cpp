@@ -1,6 +1,6 @@
 #include "app/clipboard_kind.h"
 
-#include "app/clipboard_probe.h"
+#include "common/clipboard_probe.h"
 
 ContentKind GetClipboardKind(qlry::Clipboard& clipboard) {
     qlry::ClipboardGuard open(clipboard);

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/content_kind.h"
+#include "common/content_kind.h"
 #include "platform/clipboard.h"
 
 // What the clipboard holds; text wins over an image (a bitmap, or a "PNG"

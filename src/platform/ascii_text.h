@@ -20,13 +20,4 @@ inline bool EqualsIgnoringAsciiCase(const std::wstring& left, const std::wstring
     return true;
 }
 
-// PathFindExtensionW: from the last dot to the end, dot included, when
-// neither a backslash nor a space follows that dot; otherwise empty. A
-// slash is no separator to it ("a.b/c" gives ".b/c").
-inline std::wstring FindExtension(const std::wstring& path) {
-    const size_t dot = path.find_last_of(L".\\ ");
-    if (dot == std::wstring::npos || path[dot] != L'.') return {};
-    return path.substr(dot);
-}
-
 }  // namespace qlry

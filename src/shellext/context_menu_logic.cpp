@@ -3,8 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
-#include "app/clipboard_probe.h"
-#include "app/content_kind.h"
+#include "common/clipboard_probe.h"
+#include "common/content_kind.h"
 #include "shellext/fixed_text.h"
 #include "shellext/launch_parameters.h"
 

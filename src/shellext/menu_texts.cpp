@@ -1,6 +1,6 @@
 #include "shellext/menu_texts.h"
 
-#include "app/content_kind.h"
+#include "common/content_kind.h"
 
 namespace qlry {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
-#include "ximage/ximage_dibv5.h"
+#include "ximage/dib/ximage_dibv5.h"
 
 namespace qlry {
 

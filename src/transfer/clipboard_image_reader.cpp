@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace qlry {

@@ -1,6 +1,7 @@
 #include "transfer/image_target_format.h"
 
 #include "platform/ascii_text.h"
+#include "platform/path_text.h"
 #include "ximage/ximage_extensions.h"
 #include "ximage/ximage_formats.h"
 

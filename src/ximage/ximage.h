@@ -23,14 +23,11 @@
 
 #include "platform/file_system.h"
 #include "platform/global_memory.h"
+#include "ximage/toolkit/cx_checked.h"  // CXIMAGE_MAX_MEMORY
 #include "ximage/ximage_formats.h"
 
 class CxStream;
 
-// Largest image accepted by Create, in bytes of pixel rows (and in pixels, so
-// that any plane of width x height bytes attached later fits too). Checked in
-// 64-bit arithmetic before anything is allocated.
-inline constexpr uint64_t CXIMAGE_MAX_MEMORY = 256000000;
 
 // A palette entry or colour: blue, green, red, reserved (alpha).
 struct CxRgbQuad {

@@ -1,5 +1,5 @@
 // CxImage: routing decode and encode requests to the codec of a format.
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 #include "ximage/ximage.h"
 #include "ximage/ximage_codecs.h"
 

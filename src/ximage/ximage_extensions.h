@@ -4,6 +4,7 @@
 // (FormatFromExtension), and its place in the image extension list: the
 // classifier's list and, in the same order, the entries of the image name
 // dialog (-1: not in the list). The other lists are derived from it.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -40,3 +41,28 @@ inline constexpr size_t CxListedExtensionCount() {
     for (const CxExtensionRow& row : kCxExtensionTable) count += row.listed >= 0 ? 1 : 0;
     return count;
 }
+
+namespace cximage::detail {
+
+template <size_t N>
+constexpr std::array<const wchar_t*, N> ListedImageExtensions() {
+    std::array<const wchar_t*, N> list{};
+    for (const CxExtensionRow& row : kCxExtensionTable)
+        if (row.listed >= 0) list[static_cast<size_t>(row.listed)] = row.extension.data();
+    return list;
+}
+
+constexpr bool EveryPlaceFilled(const auto& list) {
+    for (const wchar_t* entry : list)
+        if (!entry) return false;
+    return true;
+}
+
+}  // namespace cximage::detail
+
+// The image extension list, in its order: the classifier's list and the
+// entries of the image name dialog.
+inline constexpr std::array<const wchar_t*, CxListedExtensionCount()> kImageExtensions =
+    cximage::detail::ListedImageExtensions<CxListedExtensionCount()>();
+static_assert(kImageExtensions.size() == 21 && cximage::detail::EveryPlaceFilled(kImageExtensions),
+              "the image extension list has 21 places, each taken once");

@@ -2,8 +2,8 @@
 #include <cstring>
 
 #include "platform/safe_write.h"
-#include "ximage/cx_mem_stream.h"
-#include "ximage/cx_port_file_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
+#include "ximage/toolkit/cx_port_file_stream.h"
 #include "ximage/ximage.h"
 
 bool CxImage::Load(const std::wstring& path, uint32_t format, qlry::FileSystem& files) {

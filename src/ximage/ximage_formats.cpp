@@ -1,6 +1,7 @@
 #include "ximage/ximage_formats.h"
 
 #include "platform/ascii_text.h"
+#include "platform/path_text.h"
 #include "ximage/ximage_extensions.h"
 
 uint32_t FormatFromExtension(const std::wstring& path) {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "ximage/ximage.h"
-#include "ximage/ximage_bytes.h"
+#include "ximage/dib/ximage_bytes.h"
 
 CxImage::CxImage(uint32_t imagetype) { StartUp(imagetype); }
 

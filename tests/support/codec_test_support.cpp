@@ -1,6 +1,6 @@
 #include "support/codec_test_support.h"
 
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace qlry::test {
 

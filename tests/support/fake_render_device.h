@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "ximage/cx_render_device.h"
-#include "ximage/ximage_bytes.h"
+#include "ximage/render/cx_render_device.h"
+#include "ximage/dib/ximage_bytes.h"
 
 namespace qlry::test {
 

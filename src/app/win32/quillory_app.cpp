@@ -9,7 +9,7 @@
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_ui.h"
-#include "transfer/win32/win32_name_dialogs.h"
+#include "newfile/win32/win32_name_dialogs.h"
 
 namespace {
 

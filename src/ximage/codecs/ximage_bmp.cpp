@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_stream.h"
-#include "ximage/cx_stream_reader.h"
-#include "ximage/ximage_bytes.h"
-#include "ximage/ximage_dib_layout.h"
-#include "ximage/ximage_rle.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_stream_reader.h"
+#include "ximage/dib/ximage_bytes.h"
+#include "ximage/dib/ximage_dib_layout.h"
+#include "ximage/dib/ximage_rle.h"
 
 using cximage::LoadU16;
 using cximage::LoadU32;

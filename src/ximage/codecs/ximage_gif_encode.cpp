@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "ximage/codecs/ximage_gif.h"
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_checked.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_checked.h"
+#include "ximage/toolkit/cx_stream.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include "ximage/codecs/ximage_ico.h"
 #include "ximage/codecs/ximage_png.h"
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_mem_stream.h"
-#include "ximage/cx_stream_reader.h"
-#include "ximage/ximage_bytes.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_mem_stream.h"
+#include "ximage/toolkit/cx_stream_reader.h"
+#include "ximage/dib/ximage_bytes.h"
 
 using cximage::LoadU16;
 using cximage::LoadU32;

@@ -2,9 +2,9 @@
 #include <cstring>
 
 #include "ximage/codecs/ximage_ico.h"
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_stream.h"
-#include "ximage/ximage_bytes.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_stream.h"
+#include "ximage/dib/ximage_bytes.h"
 
 using cximage::StoreU16;
 using cximage::StoreU32;

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "ximage/codecs/ximage_jas_internal.h"
-#include "ximage/cx_stream.h"
-#include "ximage/cx_stream_reader.h"
+#include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_stream_reader.h"
 
 using cxjas::Status;
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_stream_reader.h"
-#include "ximage/cx_swap_red_blue.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_stream_reader.h"
+#include "ximage/toolkit/cx_swap_red_blue.h"
 #include "ximage/ximage.h"
 
 class CxStream;

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "ximage/codecs/ximage_jas_internal.h"
-#include "ximage/cx_checked.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_checked.h"
+#include "ximage/toolkit/cx_stream.h"
 
 namespace cxjas {
 namespace {

@@ -3,7 +3,7 @@
 // (PNM) comments from '#' to the end of the line.
 #include <cstdint>
 
-#include "ximage/cx_stream_reader.h"
+#include "ximage/toolkit/cx_stream_reader.h"
 
 namespace cxjas {
 

@@ -5,7 +5,7 @@
 
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_jpg_lib.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 
 namespace {
 

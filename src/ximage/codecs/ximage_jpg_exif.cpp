@@ -6,7 +6,7 @@
 #include <new>
 
 #include "ximage/codecs/ximage_jpg.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 
 // The state shared by the reader and libpng's callbacks. Plain data only:
 // libpng's error path jumps over every frame that uses it.

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "ximage/codecs/ximage_png.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 
 // The state shared by the writer and libpng's callbacks. Plain data only:
 // libpng's error path jumps over every frame that uses it.

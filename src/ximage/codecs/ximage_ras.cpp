@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "ximage/codecs/ximage_jas_internal.h"
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_checked.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_checked.h"
+#include "ximage/toolkit/cx_stream.h"
 
 namespace cxjas {
 namespace {

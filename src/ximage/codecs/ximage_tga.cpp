@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_stream_reader.h"
-#include "ximage/ximage_bytes.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_stream_reader.h"
+#include "ximage/dib/ximage_bytes.h"
 
 using cximage::LoadU16;
 

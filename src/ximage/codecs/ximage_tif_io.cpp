@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ximage/cx_buffer.h"
+#include "ximage/toolkit/cx_buffer.h"
 
 class CxStream;
 

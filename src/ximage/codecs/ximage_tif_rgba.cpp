@@ -8,9 +8,9 @@
 #include "ximage/codecs/ximage_tif_io.h"
 #include "ximage/codecs/ximage_tif_layout.h"
 #include "ximage/codecs/ximage_tif_samples.h"
-#include "ximage/cx_swap_red_blue.h"
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_checked.h"
+#include "ximage/toolkit/cx_swap_red_blue.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_checked.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "ximage/cx_stream.h"
-#include "ximage/cx_stream_reader.h"
+#include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_stream_reader.h"
 
 namespace {
 

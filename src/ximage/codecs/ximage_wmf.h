@@ -11,7 +11,7 @@
 // Without a rendering device (off Windows) every metafile is declined.
 #include <cstdint>
 
-#include "ximage/cx_render_device.h"
+#include "ximage/render/cx_render_device.h"
 #include "ximage/ximage.h"
 
 class CxStream;

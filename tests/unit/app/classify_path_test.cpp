@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/image_extensions.h"
-#include "app/path_text.h"
+#include "ximage/ximage_extensions.h"
+#include "platform/path_text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/content_kind.h"
+#include "common/content_kind.h"
 #include "platform/clipboard.h"
 #include "shellext/context_menu_logic.h"
 #include "support/fake_clipboard.h"

@@ -12,9 +12,9 @@
 #include "support/fake_services.h"
 #include "transfer/clipboard_alpha_blocks.h"
 #include "transfer/image_transfer.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
-#include "ximage/ximage_dibv5.h"
+#include "ximage/dib/ximage_dibv5.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/image_extensions.h"
+#include "ximage/ximage_extensions.h"
 #include "transfer/image_target_format.h"
 #include "ximage/ximage_formats.h"
 

@@ -10,7 +10,7 @@
 #include "bmp_builder.h"
 #include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_bmp.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

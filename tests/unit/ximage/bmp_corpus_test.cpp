@@ -15,7 +15,7 @@
 #include "support/codec_test_support.h"
 #include "support/corpus.h"
 #include "support/test_paths.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <cstring>
 #include <vector>
 
-#include "ximage/cx_buffer.h"
-#include "ximage/cx_byte_view.h"
-#include "ximage/cx_checked.h"
-#include "ximage/cx_mem_stream.h"
-#include "ximage/cx_stream_reader.h"
+#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/toolkit/cx_byte_view.h"
+#include "ximage/toolkit/cx_checked.h"
+#include "ximage/toolkit/cx_mem_stream.h"
+#include "ximage/toolkit/cx_stream_reader.h"
 #include "ximage/ximage.h"
 
 namespace {

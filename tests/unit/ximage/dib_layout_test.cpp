@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "ximage/cx_byte_view.h"
-#include "ximage/cx_checked.h"
-#include "ximage/ximage_dib_layout.h"
+#include "ximage/toolkit/cx_byte_view.h"
+#include "ximage/toolkit/cx_checked.h"
+#include "ximage/dib/ximage_dib_layout.h"
 
 namespace {
 

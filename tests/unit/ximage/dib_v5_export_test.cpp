@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "support/fake_global_memory.h"
-#include "ximage/cx_checked.h"
+#include "ximage/toolkit/cx_checked.h"
 #include "ximage/ximage.h"
-#include "ximage/ximage_dibv5.h"
+#include "ximage/dib/ximage_dibv5.h"
 
 namespace {
 

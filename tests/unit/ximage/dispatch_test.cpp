@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bmp_builder.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 #include "ximage/ximage_codecs.h"
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "ximage/cx_mem_stream.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fake_file_system.h"
-#include "ximage/cx_port_file_stream.h"
+#include "ximage/toolkit/cx_port_file_stream.h"
 
 namespace {
 

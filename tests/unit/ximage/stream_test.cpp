@@ -8,8 +8,8 @@
 #include <string>
 
 #include "bmp_builder.h"
-#include "ximage/cx_file_stream.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_file_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ximage/cx_swap_red_blue.h"
+#include "ximage/toolkit/cx_swap_red_blue.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "support/byte_builder.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace giftest {
 

@@ -10,7 +10,7 @@
 
 #include "gif_builder.h"
 #include "support/corpus.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

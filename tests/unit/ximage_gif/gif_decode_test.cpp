@@ -6,7 +6,7 @@
 
 #include "gif_builder.h"
 #include "ximage/codecs/ximage_gif.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "ico_test_support.h"
 #include "ximage/codecs/ximage_ico.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

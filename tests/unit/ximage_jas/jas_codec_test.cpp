@@ -11,7 +11,7 @@
 #include "support/corpus.h"
 #include "ximage/codecs/ximage_jas.h"
 #include "ximage/codecs/ximage_jas_internal.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

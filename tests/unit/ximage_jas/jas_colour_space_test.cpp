@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "jas_test_util.h"
-#include "ximage/cx_checked.h"
+#include "ximage/toolkit/cx_checked.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/codec_test_support.h"
-#include "ximage/cx_checked.h"
+#include "ximage/toolkit/cx_checked.h"
 #include "ximage/ximage.h"
 
 namespace jastest {

@@ -18,7 +18,7 @@
 #include "support/codec_test_support.h"
 #include "support/test_paths.h"
 #include "ximage/codecs/ximage_jpg.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 using namespace jpegtest;

@@ -4,7 +4,7 @@
 
 #include "jpeg_test_support.h"
 #include "ximage/codecs/ximage_jpg.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 using namespace jpegtest;
 

@@ -6,7 +6,7 @@
 
 #include "jpeg_test_support.h"
 #include "ximage/codecs/ximage_jpg.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 using namespace jpegtest;

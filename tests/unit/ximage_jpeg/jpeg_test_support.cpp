@@ -10,7 +10,7 @@
 #include <jerror.h>
 
 #include "support/codec_test_support.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace jpegtest {
 

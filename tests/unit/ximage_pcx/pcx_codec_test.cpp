@@ -12,9 +12,9 @@
 
 #include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_pcx.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
-#include "ximage/ximage_bytes.h"
+#include "ximage/dib/ximage_bytes.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "support/codec_test_support.h"
 #include "support/corpus.h"
 #include "ximage/ximage.h"
-#include "ximage/ximage_bytes.h"
+#include "ximage/dib/ximage_bytes.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "png_test_support.h"
 #include "ximage/codecs/ximage_png.h"
-#include "ximage/cx_mem_stream.h"
-#include "ximage/cx_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
+#include "ximage/toolkit/cx_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

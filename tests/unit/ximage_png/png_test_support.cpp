@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "support/codec_test_support.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace qlry::test::png {
 

@@ -12,7 +12,7 @@
 
 #include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_tga.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "tiff_test_support.h"
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_samples.h"
-#include "ximage/cx_swap_red_blue.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_swap_red_blue.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "tiff_test_support.h"
 #include "ximage/codecs/ximage_tif.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace {
 

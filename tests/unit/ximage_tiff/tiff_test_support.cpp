@@ -4,7 +4,7 @@
 
 #include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_tif_io.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace qlry::test::tiff {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "wbmp_test_support.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/codecs/ximage_wbmp.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "wmf_test_support.h"
 #include "ximage/codecs/ximage_wmf.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "support/byte_builder.h"
 #include "support/fake_render_device.h"
 #include "ximage/codecs/ximage_wmf.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace qlry::test::wmf {
 

@@ -9,7 +9,7 @@
 
 #include "support/corpus.h"
 #include "win/support/win_test_support.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

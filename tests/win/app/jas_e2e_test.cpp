@@ -7,7 +7,7 @@
 #include <string>
 
 #include "win/support/win_test_support.h"
-#include "ximage/cx_mem_stream.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/path_text.h"
+#include "platform/path_text.h"
 
 namespace {
 

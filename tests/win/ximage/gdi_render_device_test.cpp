@@ -13,8 +13,8 @@
 
 #include "win/support/metafile_samples.h"
 #include "ximage/codecs/ximage_wmf.h"
-#include "ximage/cx_mem_stream.h"
-#include "ximage/cx_render_device.h"
+#include "ximage/toolkit/cx_mem_stream.h"
+#include "ximage/render/cx_render_device.h"
 #include "ximage/ximage.h"
 
 namespace {
