@@ -10,7 +10,7 @@ namespace qlry {
 
 HGlobal EncodePngBlock(CxImage& image, GlobalMemory& memory) {
     CxMemStream encoded;
-    if (!encoded.Open() || !image.Encode(&encoded, CXIMAGE_FORMAT_PNG)) return nullptr;
+    if (!encoded.Open(CxMemStream::Growth::Geometric) || !image.Encode(&encoded, CXIMAGE_FORMAT_PNG)) return nullptr;
     const auto size = static_cast<size_t>(encoded.Size());
     if (size == 0) return nullptr;
     UniqueGlobal block(memory, memory.Alloc(kGmemMoveable, size));

@@ -26,7 +26,7 @@ bool CxImage::Save(const std::wstring& path, uint32_t format, qlry::FileSystem& 
     // Encoded into memory first, then written all or nothing: a refused
     // image, an unknown format or a failed write leaves the file as it was.
     CxMemStream memory;
-    if (!memory.Open()) return false;
+    if (!memory.Open(CxMemStream::Growth::Geometric)) return false;
     if (!Encode(&memory, format)) return false;
     if (memory.Error()) return false;
     const auto size = static_cast<size_t>(memory.Size());

@@ -17,10 +17,8 @@ using cximage::LoadU32;
 namespace {
 
 using cximage::DibLayout;
-using cximage::kDibAlphaBitfields;
 using cximage::kDibBitfields;
 using cximage::kDibRgb;
-using cximage::kDibRle4;
 using cximage::kDibRle8;
 
 constexpr uint16_t kBmpMagic = 0x4D42;  // "BM"
@@ -73,10 +71,13 @@ bool CxImageBMP::Decode(CxStream* stream) {
     // Sizes the image cannot be created with fail as the allocation would:
     // none, negative (a huge unsigned width) or above CXIMAGE_MAX_MEMORY.
     const uint32_t depth = bpp <= 8 ? bpp : 24;
+    uint64_t pixels = 0, rowBytes = 0;
     if (h.biWidth <= 0 || d.height == 0 ||
-        uint64_t{static_cast<uint32_t>(h.biWidth)} * static_cast<uint64_t>(d.height) > CXIMAGE_MAX_MEMORY ||
-        cximage::DibRowBytes(static_cast<uint32_t>(h.biWidth), depth) * static_cast<uint64_t>(d.height) >
-            CXIMAGE_MAX_MEMORY)
+        !cximage::ProductWithin({static_cast<uint64_t>(h.biWidth), static_cast<uint64_t>(d.height)},
+                                CXIMAGE_MAX_MEMORY, pixels) ||
+        !cximage::ProductWithin({cximage::DibRowBytes(static_cast<uint32_t>(h.biWidth), depth),
+                                 static_cast<uint64_t>(d.height)},
+                                CXIMAGE_MAX_MEMORY, rowBytes))
         return Fail("Can't allocate memory");
     const auto width = static_cast<uint32_t>(h.biWidth);
     const auto height = static_cast<uint32_t>(d.height);
@@ -84,15 +85,8 @@ bool CxImageBMP::Decode(CxStream* stream) {
     // The compression must fit the depth before anything is allocated.
     const uint32_t compression = h.biCompression;
     if (d.os2v2 && compression >= kDibBitfields) return Fail("compression type not supported");  // Huffman, RLE24
-    if (bpp <= 8) {
-        if (compression != kDibRgb && !(compression == kDibRle8 && bpp == 8) &&
-            !(compression == kDibRle4 && bpp == 4))
-            return Fail("compression type not supported");
-    } else if (bpp == 24 ? compression != kDibRgb
-                         : (compression != kDibRgb && compression != kDibBitfields &&
-                            compression != kDibAlphaBitfields)) {
-        return Fail("unknown compression");
-    }
+    if (const char* refusal = cximage::DibCompressionRefusal(bpp, compression, cximage::DibSource::File))
+        return Fail(refusal);
 
     if (!Create(width, height, bpp, CXIMAGE_FORMAT_BMP)) return Fail("Can't allocate memory");
     head.biXPelsPerMeter = h.biXPelsPerMeter;
@@ -140,7 +134,9 @@ bool CxImageBMP::Decode(CxStream* stream) {
 
     // 16 and 32 bits: the file's rows are read whole, then widened to 24 bits.
     const uint64_t stride = cximage::DibRowBytes(width, bpp);
-    CxBuffer rows(stride * height);
+    uint64_t rowsBytes = 0;
+    if (!cximage::ProductWithin({stride, height}, UINT64_MAX, rowsBytes)) return Fail("can't allocate memory");
+    CxBuffer rows(rowsBytes);
     if (!rows) return Fail("can't allocate memory");
     reader.ReadOrZero(rows.data(), rows.size());
     UnpackBitfieldRows(rows.data(), static_cast<size_t>(stride), d.topDown, d.masks, bpp);

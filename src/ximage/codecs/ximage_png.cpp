@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ximage/toolkit/cx_checked.h"
 #include "ximage/toolkit/cx_stream.h"
 
 // The state shared by the reader and libpng's callbacks. Plain data only:
@@ -168,7 +169,9 @@ bool CxImagePNG::ReadBody(CxPngReader& reader) {
     if (bpp == 0) return Fail("Unsupported PNG pixel layout");
     reader.twoBit = bpp == 2;
 
-    if (uint64_t{width} * height > CXIMAGE_MAX_MEMORY || !Create(width, height, bpp, CXIMAGE_FORMAT_PNG))
+    uint64_t pixels = 0;
+    if (!cximage::ProductWithin({width, height}, CXIMAGE_MAX_MEMORY, pixels) ||
+        !Create(width, height, bpp, CXIMAGE_FORMAT_PNG))
         return Fail("Can't allocate memory");
     if (reader.withAlpha) {
         AlphaCreate();
@@ -180,7 +183,8 @@ bool CxImagePNG::ReadBody(CxPngReader& reader) {
 
     // Room for libpng's row, for the 2-bit row widened and for the image row.
     const uint64_t pngRow = png_get_rowbytes(png, pngInfo);
-    const uint64_t pixelBytes = uint64_t{width} * static_cast<uint64_t>(reader.withAlpha ? 4 : (bpp + 7) / 8);
+    uint64_t pixelBytes = 0;
+    cximage::ProductWithin({width, reader.withAlpha ? 4u : (bpp + 7) / 8}, UINT64_MAX, pixelBytes);
     const uint64_t size = std::max({pngRow, pixelBytes, uint64_t{info.rowBytes}}) + kRowSlack;
     if (size > CXIMAGE_MAX_MEMORY * 4 + kRowSlack) return Fail("Can't allocate memory");
     reader.rowSize = size;

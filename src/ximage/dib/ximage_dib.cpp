@@ -16,7 +16,6 @@ namespace {
 using cximage::DibLayout;
 using cximage::kDibBitfields;
 using cximage::kDibRgb;
-using cximage::kDibRle4;
 using cximage::kDibRle8;
 
 // The block's layout, or the text its refusal gives.
@@ -26,26 +25,16 @@ const char* ParseLayout(const uint8_t* block, uint64_t size, DibLayout& d) {
     // The texts Create gives for these sizes: a negative width reads as a
     // huge unsigned one.
     if (d.width == 0 || d.height == 0) return "CxImage::Create : width and height must be greater than zero";
-    if (d.width < 0 || static_cast<uint64_t>(d.width) * static_cast<uint64_t>(d.height) > CXIMAGE_MAX_MEMORY)
+    uint64_t pixels = 0;
+    if (d.width < 0 ||
+        !cximage::ProductWithin({static_cast<uint64_t>(d.width), static_cast<uint64_t>(d.height)}, CXIMAGE_MAX_MEMORY,
+                                pixels))
         return "CXIMAGE_MAX_MEMORY exceeded";
 
     const uint32_t bpp = d.h.biBitCount;
     const uint32_t compression = d.h.biCompression;
-    switch (bpp) {
-    case 1: case 4: case 8:
-        if (compression != kDibRgb && !(compression == kDibRle8 && bpp == 8) && !(compression == kDibRle4 && bpp == 4))
-            return "compression type not supported";
-        break;
-    case 16:  // any compression but bitfields means the 5-5-5 default
-        break;
-    case 32:
-        if (compression != kDibRgb && compression != kDibBitfields) return "unknown compression";
-        break;
-    case 24:
-        if (compression != kDibRgb) return "unknown compression";
-        break;
-    default: return "unsupported bit count";
-    }
+    if (const char* refusal = cximage::DibCompressionRefusal(bpp, compression, cximage::DibSource::Clipboard))
+        return refusal;
 
     switch (cximage::ParseDibMasks(bytes, cximage::DibSource::Clipboard, d)) {
     case cximage::DibMasks::Missing: return "DIB block too small";
@@ -54,7 +43,8 @@ const char* ParseLayout(const uint8_t* block, uint64_t size, DibLayout& d) {
     }
     if (d.paletteEntries > (size - d.paletteOffset) / d.entrySize) return "DIB block too small";
 
-    const uint64_t rows = cximage::DibRowBytes(d.width, bpp) * d.height;
+    uint64_t rows = 0;
+    cximage::ProductWithin({cximage::DibRowBytes(d.width, bpp), static_cast<uint64_t>(d.height)}, UINT64_MAX, rows);
     // Some writers repeat the masks of a version 4/5 header after it.
     if (compression == kDibBitfields && d.headerSize > 40 && d.paletteEntries == 0 &&
         size - d.bitsOffset >= rows + 12 && std::memcmp(block + d.headerSize, block + 40, 12) == 0)

@@ -99,4 +99,22 @@ DibMasks ParseDibMasks(const CxByteView& bytes, DibSource source, DibLayout& d) 
     return DibMasks::Read;
 }
 
+const char* DibCompressionRefusal(uint32_t bpp, uint32_t compression, DibSource source) {
+    const bool file = source == DibSource::File;
+    const bool bitfields = compression == kDibBitfields || (file && compression == kDibAlphaBitfields);
+    switch (bpp) {
+    case 1: case 4: case 8:
+        if (compression == kDibRgb || (compression == kDibRle8 && bpp == 8) || (compression == kDibRle4 && bpp == 4))
+            return nullptr;
+        return "compression type not supported";
+    case 16:
+        return !file || compression == kDibRgb || bitfields ? nullptr : "unknown compression";
+    case 32:
+        return compression == kDibRgb || bitfields ? nullptr : "unknown compression";
+    case 24:
+        return compression == kDibRgb ? nullptr : "unknown compression";
+    default: return "unsupported bit count";
+    }
+}
+
 }  // namespace cximage

@@ -54,4 +54,9 @@ enum class DibMasks { Read, Missing, Nowhere };
 // in bytes; Nowhere: the header has no place for bitfield masks.
 DibMasks ParseDibMasks(const CxByteView& bytes, DibSource source, DibLayout& d);
 
+// Null when the source takes this compression at this depth, else the text
+// of the refusal. Files also take alpha bitfields at 16 and 32 bits; a
+// clipboard block's 16-bit pixels take any compression as the 5-5-5 default.
+const char* DibCompressionRefusal(uint32_t bpp, uint32_t compression, DibSource source);
+
 }  // namespace cximage

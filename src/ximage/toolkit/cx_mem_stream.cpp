@@ -1,5 +1,6 @@
 #include "ximage/toolkit/cx_mem_stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,8 +9,11 @@ CxMemStream::CxMemStream(uint8_t* buffer, int32_t length)
     : buffer(buffer), size(length < 0 ? 0 : length), freeOnClose(buffer == nullptr), position(0),
       capacity(size) {}
 
-bool CxMemStream::Open() {
+bool CxMemStream::Open() { return Open(Growth::Pages); }
+
+bool CxMemStream::Open(Growth how) {
     if (buffer) return false;
+    growth = how;
     size = capacity = position = 0;
     growthFailed = false;
     buffer = static_cast<uint8_t*>(std::malloc(1));
@@ -33,7 +37,9 @@ bool CxMemStream::Close() {
 
 bool CxMemStream::Grow(int64_t needed) {
     if (needed <= capacity) return true;
-    const int64_t newCapacity = (needed / 4096) * 4096 + 4096;
+    int64_t newCapacity = (needed / 4096) * 4096 + 4096;
+    if (growth == Growth::Geometric && newCapacity <= INT32_MAX)
+        newCapacity = std::max(newCapacity, std::min<int64_t>(int64_t{capacity} * 2, INT32_MAX));
     // A failed growth is remembered, as a file remembers a failed write: the
     // bytes are lost even if later writes succeed.
     if (newCapacity > INT32_MAX) {

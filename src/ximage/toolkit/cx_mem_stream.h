@@ -1,6 +1,9 @@
 #pragma once
 // CxMemStream: a CxStream over a growable memory block. Capacity grows in
-// 4096-byte steps, so byte-by-byte writing reallocates once a page.
+// 4096-byte steps, so byte-by-byte writing reallocates once a page. A stream
+// that receives a whole encoded file grows geometrically instead (Growth::
+// Geometric): a block of tens of megabytes grown a page at a time is copied
+// at every step by the Windows heap, which costs time quadratic in its size.
 // The buffer is malloc'ed; a caller that detaches it frees it with free().
 #include "ximage/toolkit/cx_stream.h"
 
@@ -13,7 +16,12 @@ public:
     CxMemStream(const CxMemStream&) = delete;
     CxMemStream& operator=(const CxMemStream&) = delete;
 
+    enum class Growth { Pages, Geometric };
+
     bool Open();  // a fresh empty stream; false when one is open already
+    // As Open, growing as asked: Geometric at least doubles the capacity at
+    // each step, for large outputs written in many small pieces.
+    bool Open(Growth growth);
     // The bytes; detach hands their ownership to the caller.
     uint8_t* GetBuffer(bool detach = true);
 
@@ -41,4 +49,5 @@ private:
     int32_t position;
     int32_t capacity;
     bool growthFailed = false;  // a write found no memory: Error reports it
+    Growth growth = Growth::Pages;
 };

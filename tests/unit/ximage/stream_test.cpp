@@ -47,6 +47,24 @@ TEST(MemStream, GrowsInPageSteps) {
     EXPECT_EQ(bytewise.Capacity(), 4096);
 }
 
+TEST(MemStream, WholeFilesGrowGeometrically) {
+    // 8 MB in small pieces: a handful of reallocations, not one a page.
+    CxMemStream stream;
+    ASSERT_TRUE(stream.Open(CxMemStream::Growth::Geometric));
+    const std::string piece(100, 'x');
+    int steps = 0;
+    for (int32_t last = 0; stream.Size() < 8 * 1024 * 1024; last = stream.Capacity()) {
+        ASSERT_EQ(stream.Write(piece.data(), 1, piece.size()), piece.size());
+        steps += stream.Capacity() != last;
+    }
+    EXPECT_LE(steps, 16);  // pages would take 2048
+    EXPECT_GE(stream.Capacity(), stream.Size());
+    std::string bytes(static_cast<size_t>(stream.Size()), '\0');
+    ASSERT_TRUE(stream.Seek(0, SEEK_SET));
+    EXPECT_EQ(stream.Read(bytes.data(), 1, bytes.size()), bytes.size());
+    EXPECT_EQ(bytes.find_first_not_of('x'), std::string::npos);
+}
+
 TEST(MemStream, SeekRules) {
     uint8_t data[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
     CxMemStream stream(data, 10);
