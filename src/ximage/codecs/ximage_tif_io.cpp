@@ -11,39 +11,13 @@
 
 namespace {
 
-constexpr size_t kWindowBytes = 64 * 1024;
 constexpr toff_t kFailed = static_cast<toff_t>(-1);
 
 TifClient* ClientOf(thandle_t handle) { return static_cast<TifClient*>(handle); }
 
 tmsize_t ReadProc(thandle_t handle, void* buffer, tmsize_t size) {
-    TifClient* client = ClientOf(handle);
     if (size <= 0) return 0;
-    auto* out = static_cast<uint8_t*>(buffer);
-    const auto wanted = static_cast<size_t>(size);
-    if (!client->window) return static_cast<tmsize_t>(client->stream->Read(out, 1, wanted));
-    size_t done = 0;
-    while (done < wanted) {
-        const int64_t offset = client->position - client->windowStart;
-        if (offset >= 0 && static_cast<uint64_t>(offset) < client->windowLength) {
-            const size_t n = std::min(wanted - done, client->windowLength - static_cast<size_t>(offset));
-            std::memcpy(out + done, client->window.data() + offset, n);
-            done += n;
-            client->position += static_cast<int64_t>(n);
-            continue;
-        }
-        if (!client->stream->Seek64(client->position, SEEK_SET)) break;
-        if (wanted - done >= kWindowBytes) {  // large reads go straight through
-            const size_t got = client->stream->Read(out + done, 1, wanted - done);
-            done += got;
-            client->position += static_cast<int64_t>(got);
-            break;
-        }
-        client->windowStart = client->position;
-        client->windowLength = client->stream->Read(client->window.data(), 1, kWindowBytes);
-        if (client->windowLength == 0) break;
-    }
-    return static_cast<tmsize_t>(done);
+    return static_cast<tmsize_t>(ClientOf(handle)->stream->Read(buffer, 1, static_cast<size_t>(size)));
 }
 
 tmsize_t WriteProc(thandle_t handle, void* buffer, tmsize_t size) {
@@ -56,19 +30,9 @@ tmsize_t WriteProc(thandle_t handle, void* buffer, tmsize_t size) {
 toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
     if (offset == kFailed) return kFailed;
     if (whence == SEEK_SET && offset > static_cast<toff_t>(INT64_MAX)) return kFailed;
-    TifClient* client = ClientOf(handle);
-    CxStream* stream = client->stream;
+    CxStream* stream = ClientOf(handle)->stream;
     const auto signedOffset = static_cast<int64_t>(offset);
-    if (client->window) {
-        // Reading: only the position moves; the next read fetches from there.
-        int64_t target = signedOffset;
-        if (whence == SEEK_CUR) target = client->position + signedOffset;
-        if (whence == SEEK_END) target = stream->Size64() + signedOffset;
-        if (target < 0) return kFailed;
-        client->position = target;
-        return static_cast<toff_t>(target);
-    }
-    // libtiff asks for the position it is at before most writes.
+    // libtiff asks for the position it is at before most reads and writes.
     if (whence == SEEK_SET && stream->Tell64() == signedOffset) return offset;
     if (!stream->Seek64(signedOffset, whence)) return kFailed;
     if (whence == SEEK_SET) return offset;
@@ -95,10 +59,6 @@ void SilentGlobal(const char*, const char*, va_list) {}
 TifSession::TifSession(CxStream* stream, const char* mode) {
     if (!stream) return;
     client_.stream = stream;
-    if (mode[0] == 'r') {
-        // Offsets in the file count from the stream's start.
-        if (!client_.window.Allocate(kWindowBytes)) return;
-    }
     TIFFSetErrorHandler(SilentGlobal);
     TIFFSetWarningHandler(SilentGlobal);
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();

@@ -8,19 +8,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ximage/toolkit/cx_buffer.h"
-
 class CxStream;
 
-// What libtiff's client procedures work on. Reading goes through a window
-// of the stream: libtiff asks for each strip separately, mostly a few
-// kilobytes at a time, and a file stream would make each a system call.
+// What libtiff's client procedures work on: the stream itself. libtiff asks
+// for each strip separately, a few kilobytes at a time; a file stream
+// buffers its reads, so these cost a copy and no system call.
 struct TifClient {
     CxStream* stream = nullptr;
-    CxBuffer window;          // reading only; empty when writing
-    int64_t position = 0;     // libtiff's position (reading)
-    int64_t windowStart = 0;
-    size_t windowLength = 0;
 };
 
 // An open libtiff handle over a stream (the stream stays the caller's),
