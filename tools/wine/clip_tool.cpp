@@ -3,6 +3,11 @@
 //   qlry_clip set TEXT       put TEXT (given as UTF-16 by the system) on the clipboard
 //   qlry_clip formats        list the formats on the clipboard
 //   qlry_clip clear          empty the clipboard
+//   qlry_clip load FILE      put FILE's bytes on the clipboard as text, one
+//                            character a byte: the least a program copying a
+//                            text file must do (the start-up benchmark's reference)
+//   qlry_clip size FORMAT    print the size of the clipboard block of that
+//                            registered format name ("PNG"), 0 when absent
 #include <windows.h>
 
 #include <cstdio>
@@ -63,6 +68,26 @@ int Clear() {
     return ok ? 0 : 1;
 }
 
+int Load(const wchar_t* path) {
+    HANDLE file = ::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::string bytes(static_cast<size_t>(::GetFileSize(file, nullptr)), '\0');
+    DWORD got = 0;
+    const bool read = ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    ::CloseHandle(file);
+    if (!read) return 1;
+    return Set(std::wstring(bytes.begin(), bytes.begin() + got));
+}
+
+int Size(const wchar_t* name) {
+    const UINT format = ::RegisterClipboardFormatW(name);
+    if (!::OpenClipboard(nullptr)) return 2;
+    HANDLE data = format ? ::GetClipboardData(format) : nullptr;
+    std::printf("%zu\n", data ? static_cast<size_t>(::GlobalSize(data)) : size_t{0});
+    ::CloseClipboard();
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -71,6 +96,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"set" && argc > 2) return Set(argv[2]);
     if (command == L"formats") return Formats();
     if (command == L"clear") return Clear();
-    std::fprintf(stderr, "usage: qlry_clip get | set TEXT | formats | clear\n");
+    if (command == L"load" && argc > 2) return Load(argv[2]);
+    if (command == L"size" && argc > 2) return Size(argv[2]);
+    std::fprintf(stderr, "usage: qlry_clip get | set TEXT | formats | clear | load FILE | size FORMAT\n");
     return 64;
 }
