@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "ximage/codecs/ximage_gif.h"
-#include "ximage/cx_buffer.h"
+#include "ximage/codecs/ximage_gif_lzw.h"
+#include "ximage/codecs/ximage_gif_rows.h"
 #include "ximage/cx_checked.h"
 #include "ximage/cx_stream.h"
 
@@ -14,6 +15,7 @@ namespace {
 constexpr uint32_t kTileWidth = 17;
 constexpr uint32_t kTileHeight = 15;
 constexpr uint32_t kLargestSide = 0xFFFF;
+constexpr const char* kWriteError = "Write Error in GIF file";
 
 void WriteU16(CxStream* stream, uint32_t value) {
     uint8_t bytes[2];
@@ -70,6 +72,15 @@ void WritePalette(CxStream* stream, const CxRgbQuad* palette, uint32_t count) {
     stream->Write(rgb, 1, size_t{count} * 3);
 }
 
+// The code size byte, the LZW sub-blocks of the image's indices and the
+// terminator; false when the stream reports an error after the data.
+bool WriteImageData(CxStream* stream, CxGifLzwEncoder& lzw, CxGifImageRows& rows, uint8_t codeSize) {
+    stream->PutC(codeSize);
+    const bool ok = lzw.Encode(codeSize + 1, rows, stream);
+    stream->PutC(0);
+    return ok;
+}
+
 uint32_t ColorKey(const CxRgbQuad& c) {
     return (uint32_t{c.rgbRed} << 16) | (uint32_t{c.rgbGreen} << 8) | c.rgbBlue;
 }
@@ -107,16 +118,6 @@ private:
 
 }  // namespace
 
-bool CxImageGIF::WriteImageData(CxStream* stream, uint8_t codeSize) {
-    stream->PutC(codeSize);
-    curX = 0;
-    curY = static_cast<int32_t>(GetHeight()) - 1;
-    pixelsLeft = static_cast<int32_t>(GetWidth() * GetHeight());
-    const bool ok = LzwEncode(codeSize + 1, stream);
-    stream->PutC(0);
-    return ok;
-}
-
 bool CxImageGIF::Encode(CxStream* stream) {
     if (CheckEncodeArgs(stream)) return false;
     // Sides are 16-bit fields in the file.
@@ -133,14 +134,10 @@ bool CxImageGIF::Encode(CxStream* stream) {
     WriteComment(stream, comment);
     WriteDescriptor(stream, info.xOffset, info.yOffset, GetWidth(), GetHeight(), 0x00);
 
-    CxBuffer indices;
-    if (bpp < 8) {
-        if (!indices.Allocate(GetWidth())) return Fail("CXIMAGE_MAX_MEMORY exceeded");
-        rowIndices = indices.data();
-    }
-    const bool ok = WriteImageData(stream, static_cast<uint8_t>(bpp == 1 ? 2 : bpp));
-    rowIndices = nullptr;
-    if (!ok) return false;
+    CxGifImageRows rows(*this);
+    if (!rows.Ready()) return Fail("CXIMAGE_MAX_MEMORY exceeded");
+    CxGifLzwEncoder lzw;
+    if (!WriteImageData(stream, lzw, rows, static_cast<uint8_t>(bpp == 1 ? 2 : bpp))) return Fail(kWriteError);
     stream->PutC(0x3B);
     return true;
 }
@@ -151,7 +148,8 @@ bool CxImageGIF::EncodeTiled(CxStream* stream) {
     WriteScreen(stream, width, height, 0x11);
     WriteComment(stream, comment);
 
-    CxImageGIF tile;
+    CxImage tile;
+    CxGifLzwEncoder lzw;
     const bool transparent = IsTransparent();
     const CxRgbQuad transColor = GetTransColor();
     uint32_t keys[kTileWidth * kTileHeight];
@@ -187,9 +185,10 @@ bool CxImageGIF::EncodeTiled(CxStream* stream) {
 
             tile.SetOffset(static_cast<int32_t>(x), static_cast<int32_t>(y));
             WriteGraphicControl(stream, tile.GetTransIndex(), 0, 0);
-            WriteDescriptor(stream, tile.info.xOffset, tile.info.yOffset, tw, th, 0x87);
+            WriteDescriptor(stream, tile.GetInfo().xOffset, tile.GetInfo().yOffset, tw, th, 0x87);
             WritePalette(stream, tile.GetPalette(), 256);
-            if (!tile.WriteImageData(stream, 8)) return Fail(tile.GetLastError());
+            CxGifImageRows rows(tile);
+            if (!WriteImageData(stream, lzw, rows, 8)) return Fail(kWriteError);
         }
     }
     stream->PutC(0x3B);
