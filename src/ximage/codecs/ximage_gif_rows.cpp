@@ -63,7 +63,8 @@ const uint8_t* CxGifImageRows::NextRow(size_t& length) {
     const uint32_t width = image_.GetWidth();
     const uint32_t bpp = image_.GetBpp();
     length = width;
-    if (bpp == 8 || !indices_) return bits;
+    if (bpp == 8) return bits;
+    if (!indices_) return nullptr;  // packed pixels must not be read as indices
     uint8_t* out = indices_.data();
     for (uint32_t x = 0; x < width; ++x)
         out[x] = bpp == 4 ? static_cast<uint8_t>((bits[x >> 1] >> (4 * (1 - (x & 1)))) & 0x0F)
