@@ -219,8 +219,11 @@ int16_t CxGifLzwDecoder::Decode(CxGifByteSource& bytes, int32_t rowLength, CxGif
 
 void CxGifLzwEncoder::FlushPacket() {
     if (packetCount_ <= 0) return;
-    out_->PutC(static_cast<uint8_t>(packetCount_));
-    out_->Write(packet_, 1, static_cast<size_t>(packetCount_));
+    // After a refused write the rest is not offered: the image fails anyway.
+    if (!writeFailed_) {
+        const auto count = static_cast<size_t>(packetCount_);
+        writeFailed_ = !out_->PutC(static_cast<uint8_t>(packetCount_)) || out_->Write(packet_, 1, count) != count;
+    }
     packetCount_ = 0;
 }
 
@@ -252,6 +255,7 @@ void CxGifLzwEncoder::EmitCode(int32_t code) {
 
 bool CxGifLzwEncoder::Encode(int32_t initialWidth, CxGifPixelSource& pixels, CxStream* out) {
     out_ = out;
+    writeFailed_ = false;
     initBits_ = initialWidth;
     nBits_ = initialWidth;
     maxCode_ = static_cast<int16_t>((1 << nBits_) - 1);
@@ -313,5 +317,5 @@ bool CxGifLzwEncoder::Encode(int32_t initialWidth, CxGifPixelSource& pixels, CxS
     }
     FlushPacket();
     out->Flush();
-    return out->Error() == 0;
+    return !writeFailed_ && out->Error() == 0;
 }

@@ -92,7 +92,8 @@ class CxGifLzwEncoder {
 public:
     // Writes the sub-blocks of one image (without the code size byte before
     // them and the terminator after them), codes starting initialWidth bits
-    // wide. False when the stream reports an error once flushed.
+    // wide. False when the stream refused a write or reports an error once
+    // flushed.
     bool Encode(int32_t initialWidth, CxGifPixelSource& pixels, CxStream* out);
 
 private:
@@ -105,6 +106,7 @@ private:
     void FlushPacket();
 
     CxStream* out_ = nullptr;
+    bool writeFailed_ = false;
     uint32_t curAccum_ = 0;  // output bit accumulator
     int32_t curBits_ = 0;
     int32_t nBits_ = 0;  // current code width
