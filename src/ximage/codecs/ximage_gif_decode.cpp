@@ -1,36 +1,34 @@
-// CxImageGIF: reading. The block scanner, the extensions, the placing of
-// decoded rows, the canvas of the first image and the tiled-picture mode.
+// CxImageGIF: reading. The extensions, the frame count, the canvas of the
+// first image and the tiled-picture mode; the blocks are walked by
+// CxGifBlockScanner and each image's data decoded by CxGifLzwDecoder.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "ximage/codecs/ximage_gif.h"
+#include "ximage/codecs/ximage_gif_blocks.h"
+#include "ximage/codecs/ximage_gif_lzw.h"
+#include "ximage/codecs/ximage_gif_read_ahead.h"
+#include "ximage/codecs/ximage_gif_rows.h"
 #include "ximage/toolkit/cx_checked.h"
-#include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_stream_reader.h"
 
 namespace {
 
-constexpr uint8_t kExtensionIntroducer = 0x21;
-constexpr uint8_t kImageIntroducer = 0x2C;
-constexpr uint8_t kTrailer = 0x3B;
 constexpr uint8_t kGraphicControlLabel = 0xF9;
 constexpr uint8_t kCommentLabel = 0xFE;
 constexpr uint8_t kApplicationLabel = 0xFF;
 
-uint32_t TableEntries(uint8_t packed) { return 1u << ((packed & 7) + 1); }
-
-// The 9 bytes after an image separator: position, size and flags.
-template <class Descriptor>
-bool ReadDescriptor(CxStream* stream, Descriptor& d) {
-    uint8_t raw[9];
-    if (stream->Read(raw, 1, 9) != 9) return false;
-    d = Descriptor{cximage::LoadU16(raw), cximage::LoadU16(raw + 2), cximage::LoadU16(raw + 4),
-                   cximage::LoadU16(raw + 6), raw[8]};
-    return true;
-}
-
 uint32_t DepthForTable(uint32_t entries) { return entries <= 2 ? 1 : entries <= 16 ? 4 : 8; }
+
+// Frees a pixel block the way CxImage allocates it.
+struct FreeBlock {
+    void operator()(uint8_t* block) const { std::free(block); }
+};
 
 // The state a decode keeps from the extensions it has read.
 struct ExtensionState {
@@ -40,25 +38,109 @@ struct ExtensionState {
     int32_t loopCount;
 };
 
-}  // namespace
-
-CxImageGIF::~CxImageGIF() { std::free(ahead.dib); }
-
-bool CxImageGIF::LoadColorTable(CxStream* stream, uint32_t entries, uint8_t rgb[768]) {
-    std::memset(rgb, 0, 768);
-    return stream->Read(rgb, 1, size_t{entries} * 3) == size_t{entries} * 3;
+void SkipSubBlocks(CxStreamReader& reader) {
+    for (;;) {
+        uint8_t count = 0;
+        if (!reader.U8(count) || count == 0) break;
+        SeekForward(reader, count);
+    }
 }
 
-bool CxImageGIF::ReadExtension(CxStream* stream) {
+// The palette from a colour table; with a transparent index the entries
+// past the table are white and all 256 are set.
+void SetTablePalette(CxImage& image, const uint8_t* rgb, uint32_t entries) {
+    uint8_t red[256], green[256], blue[256];
+    std::fill(std::begin(red), std::end(red), 255);
+    std::fill(std::begin(green), std::end(green), 255);
+    std::fill(std::begin(blue), std::end(blue), 255);
+    for (uint32_t i = 0; i < entries; ++i) {
+        red[i] = rgb[3 * i];
+        green[i] = rgb[3 * i + 1];
+        blue[i] = rgb[3 * i + 2];
+    }
+    image.SetPaletteArrays(image.GetTransIndex() != -1 ? 256 : entries, red, green, blue);
+}
+
+// Copies every pixel of image that is not its transparent index onto the
+// canvas at the descriptor's place (pixels outside the canvas are dropped).
+void DrawOnCanvas(const CxImage& image, CxImage& canvas, const CxGifDescriptor& d, uint32_t bpp,
+                  uint32_t screenHeight) {
+    const int32_t transIndex = image.GetTransIndex();
+    for (uint32_t y = 0; y < d.height; ++y) {
+        const int64_t canvasRow = int64_t{screenHeight} - 1 - (d.top + y);
+        const uint32_t imageRow = d.height - 1 - y;
+        if (bpp == 8 && canvas.GetBpp() == 8) {
+            const uint8_t* from = image.GetBits(imageRow);
+            uint8_t* to = canvas.GetBits(static_cast<uint32_t>(canvasRow)) + d.left;
+            for (uint32_t x = 0; x < d.width; ++x)
+                if (from[x] != transIndex) to[x] = from[x];
+        } else {
+            for (uint32_t x = 0; x < d.width; ++x) {
+                const uint8_t index = image.GetPixelIndexUnchecked(x, imageRow);
+                if (index != transIndex) canvas.SetPixelIndex(d.left + x, canvasRow, index);
+            }
+        }
+    }
+}
+
+// Draws every pixel of image in its palette colour onto the 24-bit picture
+// of a tiled file.
+void DrawTile(const CxImage& image, CxImage& tiled, const CxGifDescriptor& d, uint32_t screenHeight) {
+    const CxRgbQuad* palette = image.GetPalette();
+    for (uint32_t y = 0; y < d.height; ++y) {
+        uint8_t* to = tiled.GetBits(screenHeight - 1 - (d.top + y)) + size_t{d.left} * 3;
+        for (uint32_t x = 0; x < d.width; ++x) {
+            const CxRgbQuad c = palette[image.GetPixelIndexUnchecked(x, d.height - 1 - y)];
+            to[3 * x] = c.rgbBlue;
+            to[3 * x + 1] = c.rgbGreen;
+            to[3 * x + 2] = c.rgbRed;
+        }
+    }
+}
+
+}  // namespace
+
+// Which image of the file a decoded picture is, and how it was decoded.
+struct CxImageGIF::ImageKey {
+    int32_t index = -1;
+    int64_t dataStart = -1;
+    uint32_t width = 0, height = 0, bpp = 0;
+    bool interlaced = false;
+
+    ImageKey() = default;
+    ImageKey(int32_t number, int64_t start, const CxGifDescriptor& d, uint32_t depth)
+        : index(number), dataStart(start), width(d.width), height(d.height), bpp(depth),
+          interlaced(d.Interlaced()) {}
+    bool operator==(const ImageKey&) const = default;
+};
+
+struct CxImageGIF::DecodeRun {
+    explicit DecodeRun(CxStreamReader& from) : reader(from), data(from) {}
+
+    CxStreamReader& reader;
+    CxGifReadAhead data;
+    CxGifLzwDecoder lzw;
+    // The image CountFrames decoded for `frame`: the scan takes its block
+    // instead of decoding the same bytes a second time.
+    struct {
+        std::unique_ptr<uint8_t, FreeBlock> dib;
+        CxBitmapInfoHeader head;
+        uint32_t rowBytes = 0;
+        ImageKey key;
+        int64_t dataEnd = -1;
+    } ahead;
+};
+
+bool CxImageGIF::ReadExtension(CxStreamReader& reader) {
     uint8_t label = 0;
-    if (stream->Read(&label, 1, 1) != 1) return false;
+    if (!reader.U8(label)) return false;
     bool ok = true;
     if (label == kGraphicControlLabel) {
         uint8_t size = 0;
-        ok = stream->Read(&size, 1, 1) == 1;
+        ok = reader.U8(size);
         if (ok) {
             uint8_t body[4] = {};
-            const size_t got = stream->Read(body, 1, 4);
+            const size_t got = reader.ReadOrZero(body, 4);
             // What arrived goes into the record, accepted or not.
             if (got > 0) gce.flags = body[0];
             if (got > 2) gce.delay = cximage::LoadU16(body + 1);
@@ -73,151 +155,64 @@ bool CxImageGIF::ReadExtension(CxStream* stream) {
         }
     } else if (label == kCommentLabel) {
         uint8_t size = 0;
-        ok = stream->Read(&size, 1, 1) == 1;
+        ok = reader.U8(size);
         if (ok) {
-            const size_t got = stream->Read(comment, 1, size);
+            const size_t got = reader.ReadOrZero(comment, size);
             comment[got] = '\0';
             ok = got == size;
         }
     } else if (label == kApplicationLabel) {
         uint8_t size = 0;
-        ok = stream->Read(&size, 1, 1) == 1;
+        ok = reader.U8(size);
         if (ok && size != 11) return false;
         uint8_t identifier[11];
-        if (ok) ok = stream->Read(identifier, 1, 11) == 11;
-        if (ok) ok = stream->Read(&size, 1, 1) == 1;
+        if (ok) ok = reader.Read(identifier, sizeof identifier);
+        if (ok) ok = reader.U8(size);
         if (ok) {
             uint8_t data[256];
-            ok = stream->Read(data, 1, size) == size;
+            ok = reader.Read(data, size);
             if (ok && size > 2) loopCount = data[1] + 256 * data[2];
         }
     }
     if (!ok) return false;
-    for (;;) {
-        uint8_t count = 0;
-        if (stream->Read(&count, 1, 1) != 1 || count == 0) break;
-        stream->Seek(count, SEEK_CUR);
-    }
+    SkipSubBlocks(reader);
     return true;
 }
 
-int CxImageGIF::DeliverRow(uint8_t* row, int32_t length) {
-    const uint32_t width = GetWidth();
-    const uint32_t count = std::min<uint32_t>(static_cast<uint32_t>(length), width);
-    int64_t fromTop;
-    if (interlaced) {
-        // All four passes are done: data past the last row is dropped.
-        if (ipass > 3) return -1;
-        fromTop = iypos;
-        iypos += istep;
-        while (iypos >= iheight) {
-            if (ipass > 0) istep /= 2;
-            ++ipass;
-            iypos = istep / 2;
-            if (ipass > 3) break;
-        }
-    } else {
-        if (rowsWritten >= iheight) return -1;
-        fromTop = rowsWritten++;
-    }
-    if (fromTop >= static_cast<int64_t>(GetHeight())) return 0;
-    uint8_t* bits = GetBits(static_cast<uint32_t>(GetHeight() - 1 - fromTop));
-    if (!bits) return 0;
-    const uint32_t bpp = GetBpp();
-    if (bpp == 8) {
-        std::memcpy(bits, row, count);
-    } else if (bpp == 4) {
-        for (uint32_t x = 0; x < count; ++x) {
-            const uint32_t shift = 4 * (1 - (x & 1));
-            bits[x >> 1] = static_cast<uint8_t>((bits[x >> 1] & ~(0x0F << shift)) | ((row[x] & 0x0F) << shift));
-        }
-    } else if (bpp == 1) {
-        for (uint32_t x = 0; x < count; ++x) {
-            const uint32_t shift = 7 - (x & 7);
-            bits[x >> 3] = static_cast<uint8_t>((bits[x >> 3] & ~(1u << shift)) | ((row[x] & 1u) << shift));
-        }
-    }
-    return 0;
+void CxImageGIF::DecodeImageData(DecodeRun& run, const CxGifDescriptor& d) {
+    CxGifRowPlacer rows(*this, d.height, d.Interlaced());
+    run.data.Start();
+    run.lzw.Decode(run.data, static_cast<int32_t>(d.width), rows);
+    run.data.Finish(run.lzw.BadCodes() != 0);
 }
 
-void CxImageGIF::Resynchronise(CxStream* stream, int64_t dataStart, int32_t badCodes) {
-    if (badCodes == 0) {
-        // One past the last byte the code reader took: skips the terminator
-        // after the sub-block that held the end code.
-        stream->Seek(readPos - validBytes + 1, SEEK_CUR);
-        return;
-    }
-    // Broken data: the next image starts after a zero byte followed by 0x2C.
-    stream->Seek64(dataStart, SEEK_SET);
-    int previous = -1;
-    int64_t position = dataStart;
-    for (;;) {
-        const size_t got = stream->Read(readAhead, 1, kReadAheadFill);
-        if (got == 0) return;  // left at the end
-        for (size_t i = 0; i < got; ++i) {
-            if (previous == 0 && readAhead[i] == kImageIntroducer) {
-                stream->Seek64(position + static_cast<int64_t>(i), SEEK_SET);
-                return;
-            }
-            previous = readAhead[i];
-        }
-        position += static_cast<int64_t>(got);
-    }
-}
-
-void CxImageGIF::DecodeImageData(CxStream* stream, bool isInterlaced, uint32_t width, uint32_t height) {
-    interlaced = isInterlaced ? 1 : 0;
-    iheight = static_cast<int32_t>(height);
-    istep = 8;
-    iypos = 0;
-    ipass = 0;
-    rowsWritten = 0;
-    readPos = kReadAheadFill;
-    validBytes = kReadAheadFill;
-    const int64_t dataStart = stream->Tell64();
-    int32_t badCodes = 0;
-    LzwDecode(stream, static_cast<int32_t>(width), badCodes);
-    Resynchronise(stream, dataStart, badCodes);
-}
-
-void CxImageGIF::KeepDecodedAhead(int32_t index, int64_t dataStart, const Descriptor& d, uint32_t bpp,
-                                  CxStream* stream) {
+void CxImageGIF::KeepDecodedAhead(DecodeRun& run, const ImageKey& key) {
     if (!dib || info.borrowedFrom) return;
-    std::free(ahead.dib);
-    ahead.dib = dib;
-    ahead.head = head;
-    ahead.rowBytes = info.rowBytes;
-    ahead.index = index;
-    ahead.dataStart = dataStart;
-    ahead.dataEnd = stream->Tell64();
-    ahead.width = d.width;
-    ahead.height = d.height;
-    ahead.bpp = bpp;
-    ahead.interlaced = (d.flags & 0x40) != 0;
-    dib = nullptr;
+    run.ahead.dib.reset(std::exchange(dib, nullptr));
+    run.ahead.head = std::exchange(head, CxBitmapInfoHeader{});
+    run.ahead.rowBytes = info.rowBytes;
+    run.ahead.key = key;
+    run.ahead.dataEnd = run.reader.Position();
     info.pixels = nullptr;
-    head = CxBitmapInfoHeader{};
 }
 
-bool CxImageGIF::TakeDecodedAhead(int32_t index, int64_t dataStart, const Descriptor& d, uint32_t bpp,
-                                  CxStream* stream) {
-    if (!ahead.dib || ahead.index != index || ahead.dataStart != dataStart || ahead.width != d.width ||
-        ahead.height != d.height || ahead.bpp != bpp || ahead.interlaced != ((d.flags & 0x40) != 0))
-        return false;
+bool CxImageGIF::TakeDecodedAhead(DecodeRun& run, const ImageKey& key) {
+    if (!run.ahead.dib || run.ahead.key != key) return false;
     if (!Destroy()) return false;
-    dib = ahead.dib;
-    head = ahead.head;
-    info.rowBytes = ahead.rowBytes;
+    dib = run.ahead.dib.release();
+    head = run.ahead.head;
+    info.rowBytes = run.ahead.rowBytes;
     info.format = CXIMAGE_FORMAT_GIF;
     info.pixels = dib + head.biSize + GetPaletteSize();
     info.lastColorValid = false;
-    ahead.dib = nullptr;
-    stream->Seek64(ahead.dataEnd, SEEK_SET);
+    // Where the first decode left the stream, which may lie past the end.
+    run.reader.Stream()->Seek64(run.ahead.dataEnd, SEEK_SET);
     return true;
 }
 
-int32_t CxImageGIF::CountFrames(CxStream* stream, uint32_t tableSize, uint32_t screenWidth, uint32_t screenHeight) {
-    const int64_t start = stream->Tell64();
+int32_t CxImageGIF::CountFrames(DecodeRun& run, uint32_t tableSize, uint32_t screenWidth, uint32_t screenHeight) {
+    CxStreamReader& reader = run.reader;
+    const int64_t start = reader.Position();
     // Counting reads the extensions of the whole file; what they set belongs
     // to the images they precede, so the decode starts again from here.
     const GraphicControl savedGce = gce;
@@ -226,35 +221,26 @@ int32_t CxImageGIF::CountFrames(CxStream* stream, uint32_t tableSize, uint32_t s
     std::memcpy(savedComment, comment, sizeof comment);
 
     int32_t count = 0;
-    bool previousZero = true;
-    uint8_t ch = 0;
-    while (stream->Read(&ch, 1, 1) == 1) {
-        if (!previousZero && ch != 0) continue;
-        if (ch == kExtensionIntroducer) {
-            ReadExtension(stream);
+    CxGifBlockScanner blocks(reader, screenWidth, screenHeight);
+    CxGifDescriptor d;
+    for (auto block = blocks.Next(d); block != CxGifBlockScanner::Block::End; block = blocks.Next(d)) {
+        if (block == CxGifBlockScanner::Block::Extension) {
+            ReadExtension(reader);
             continue;
         }
-        if (ch == kTrailer) break;
-        if (ch != kImageIntroducer) {
-            previousZero = ch == 0;
-            continue;
-        }
-        Descriptor d;
-        if (!ReadDescriptor(stream, d)) break;
-        if (d.left + d.width > screenWidth || d.top + d.height > screenHeight) continue;
         const int32_t index = count++;
         uint32_t entries = tableSize;
-        if (d.flags & 0x80) {
-            entries = TableEntries(d.flags);
-            stream->Seek(static_cast<int32_t>(entries * 3), SEEK_CUR);
+        if (d.HasLocalTable()) {
+            entries = CxGifTableEntries(d.flags);
+            SeekForward(reader, uint64_t{entries} * 3);
         }
         const uint32_t bpp = DepthForTable(entries);
         Create(d.width, d.height, bpp, CXIMAGE_FORMAT_GIF);
-        const int64_t dataStart = stream->Tell64();
-        DecodeImageData(stream, (d.flags & 0x40) != 0, d.width, d.height);
-        if (index == info.frame) KeepDecodedAhead(index, dataStart, d, bpp, stream);
+        const ImageKey key(index, reader.Position(), d, bpp);
+        DecodeImageData(run, d);
+        if (index == info.frame) KeepDecodedAhead(run, key);
     }
-    stream->Seek64(start, SEEK_SET);
+    reader.SeekTo(start);
 
     gce = savedGce;
     info.transIndex = saved.transIndex;
@@ -267,8 +253,9 @@ int32_t CxImageGIF::CountFrames(CxStream* stream, uint32_t tableSize, uint32_t s
 
 bool CxImageGIF::Decode(CxStream* stream) {
     if (!stream) return false;
+    CxStreamReader reader(stream);
     uint8_t header[13];
-    if (stream->Read(header, 1, sizeof header) != sizeof header) return false;
+    if (!reader.Read(header, sizeof header)) return false;
     if (std::memcmp(header, "GIF8", 4) != 0) return false;
     const uint32_t screenWidth = cximage::LoadU16(header + 6);
     const uint32_t screenHeight = cximage::LoadU16(header + 8);
@@ -279,15 +266,15 @@ bool CxImageGIF::Decode(CxStream* stream) {
         return true;
     }
 
-    const uint32_t globalEntries = TableEntries(screenFlags);
+    const uint32_t globalEntries = CxGifTableEntries(screenFlags);
     const bool hasGlobal = (screenFlags & 0x80) != 0;
-    uint8_t globalRgb[768];
-    std::memset(globalRgb, 0, sizeof globalRgb);
+    uint8_t globalRgb[768] = {};
     int tiledPoints = 0;
-    if (hasGlobal) LoadColorTable(stream, globalEntries, globalRgb);
+    if (hasGlobal) reader.ReadOrZero(globalRgb, size_t{globalEntries} * 3);
     else ++tiledPoints;
 
-    info.numFrames = CountFrames(stream, globalEntries, screenWidth, screenHeight);
+    DecodeRun run(reader);
+    info.numFrames = CountFrames(run, globalEntries, screenWidth, screenHeight);
     if (info.frame < 0 || info.frame >= info.numFrames) return false;
     if (info.numFrames == 1) tiledPoints = 0;
     const int32_t requestedFrame = info.frame;
@@ -298,34 +285,24 @@ bool CxImageGIF::Decode(CxStream* stream) {
     int32_t previousDisposal = (gce.flags >> 2) & 7;
     int32_t imageNumber = 0;
     bool decodedAny = false;
-    bool previousZero = true;
-    uint8_t ch = 0;
-    uint8_t localRgb[768];
-    while (stream->Read(&ch, 1, 1) == 1) {
-        if (!previousZero && ch != 0) continue;
-        if (info.escape > 0) return false;
-        if (ch == kExtensionIntroducer) {
-            if (!ReadExtension(stream)) break;
+    uint8_t localRgb[768] = {};
+    CxGifBlockScanner blocks(reader, screenWidth, screenHeight, &info.escape);
+    CxGifDescriptor d;
+    for (auto block = blocks.Next(d); block != CxGifBlockScanner::Block::End; block = blocks.Next(d)) {
+        if (block == CxGifBlockScanner::Block::Stopped) return false;
+        if (block == CxGifBlockScanner::Block::Extension) {
+            if (!ReadExtension(reader)) break;
             continue;
         }
-        if (ch == kTrailer) break;
-        if (ch != kImageIntroducer) {
-            previousZero = ch == 0;
-            continue;
-        }
-
-        Descriptor d;
-        if (!ReadDescriptor(stream, d)) break;
-        if (d.left + d.width > screenWidth || d.top + d.height > screenHeight) continue;
         // A picture split into tiles: its first tile is narrower or lower
         // than the screen (and the file has no global table).
         if (!decodedAny && (d.width != screenWidth || d.height != screenHeight)) ++tiledPoints;
 
         uint32_t entries = globalEntries;
         const uint8_t* rgb = hasGlobal ? globalRgb : nullptr;
-        if (d.flags & 0x80) {
-            entries = TableEntries(d.flags);
-            LoadColorTable(stream, entries, localRgb);
+        if (d.HasLocalTable()) {
+            entries = CxGifTableEntries(d.flags);
+            reader.ReadOrZero(localRgb, size_t{entries} * 3);
             rgb = localRgb;
         }
         const uint32_t bpp = DepthForTable(entries);
@@ -354,44 +331,16 @@ bool CxImageGIF::Decode(CxStream* stream) {
             }
         }
 
-        const int64_t dataStart = stream->Tell64();
-        if (!TakeDecodedAhead(imageNumber, dataStart, d, bpp, stream)) {
+        if (!TakeDecodedAhead(run, ImageKey(imageNumber, reader.Position(), d, bpp))) {
             Create(d.width, d.height, bpp, CXIMAGE_FORMAT_GIF);
-            DecodeImageData(stream, (d.flags & 0x40) != 0, d.width, d.height);
+            DecodeImageData(run, d);
         }
-        if (rgb) {
-            uint8_t red[256], green[256], blue[256];
-            std::fill(std::begin(red), std::end(red), 255);
-            std::fill(std::begin(green), std::end(green), 255);
-            std::fill(std::begin(blue), std::end(blue), 255);
-            for (uint32_t i = 0; i < entries; ++i) {
-                red[i] = rgb[3 * i];
-                green[i] = rgb[3 * i + 1];
-                blue[i] = rgb[3 * i + 2];
-            }
-            SetPaletteArrays(info.transIndex != -1 ? 256 : entries, red, green, blue);
-        }
+        if (rgb) SetTablePalette(*this, rgb, entries);
         if (info.escape != 0) return false;
 
         if (!isTiled) {
             if (!wholeScreen) {
-                if (IsValid()) {
-                    for (uint32_t y = 0; y < d.height; ++y) {
-                        const int64_t canvasRow = int64_t{screenHeight} - 1 - (d.top + y);
-                        const uint32_t imageRow = d.height - 1 - y;
-                        if (bpp == 8 && canvas.GetBpp() == 8) {
-                            const uint8_t* from = GetBits(imageRow);
-                            uint8_t* to = canvas.GetBits(static_cast<uint32_t>(canvasRow)) + d.left;
-                            for (uint32_t x = 0; x < d.width; ++x)
-                                if (from[x] != info.transIndex) to[x] = from[x];
-                        } else {
-                            for (uint32_t x = 0; x < d.width; ++x) {
-                                const uint8_t index = GetPixelIndexUnchecked(x, imageRow);
-                                if (index != info.transIndex) canvas.SetPixelIndex(d.left + x, canvasRow, index);
-                            }
-                        }
-                    }
-                }
+                if (IsValid()) DrawOnCanvas(*this, canvas, d, bpp, screenHeight);
                 canvas.SetTransIndex(firstTransIndex);
                 // 256 entries asked for, as many as this image has.
                 canvas.SetPalette(GetPalette(), std::min<uint32_t>(256, GetNumColors()));
@@ -405,18 +354,7 @@ bool CxImageGIF::Decode(CxStream* stream) {
                 tiled.CopyOptions(*this);
                 if (!tiled.Create(screenWidth, screenHeight, 24, CXIMAGE_FORMAT_GIF)) return Fail(tiled.GetLastError());
             }
-            if (IsValid()) {
-                const CxRgbQuad* palette = GetPalette();
-                for (uint32_t y = 0; y < d.height; ++y) {
-                    uint8_t* to = tiled.GetBits(screenHeight - 1 - (d.top + y)) + size_t{d.left} * 3;
-                    for (uint32_t x = 0; x < d.width; ++x) {
-                        const CxRgbQuad c = palette[GetPixelIndexUnchecked(x, d.height - 1 - y)];
-                        to[3 * x] = c.rgbBlue;
-                        to[3 * x + 1] = c.rgbGreen;
-                        to[3 * x + 2] = c.rgbRed;
-                    }
-                }
-            }
+            if (IsValid()) DrawTile(*this, tiled, d, screenHeight);
         }
         decodedAny = true;
         previousDisposal = (gce.flags >> 2) & 7;

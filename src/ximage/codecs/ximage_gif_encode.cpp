@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "ximage/codecs/ximage_gif.h"
-#include "ximage/toolkit/cx_buffer.h"
+#include "ximage/codecs/ximage_gif_lzw.h"
+#include "ximage/codecs/ximage_gif_rows.h"
 #include "ximage/toolkit/cx_checked.h"
 #include "ximage/toolkit/cx_stream.h"
 
@@ -14,52 +15,71 @@ namespace {
 constexpr uint32_t kTileWidth = 17;
 constexpr uint32_t kTileHeight = 15;
 constexpr uint32_t kLargestSide = 0xFFFF;
+constexpr const char* kWriteError = "Write Error in GIF file";
 
-void WriteU16(CxStream* stream, uint32_t value) {
-    uint8_t bytes[2];
-    cximage::StoreU16(bytes, static_cast<uint16_t>(value));
-    stream->Write(bytes, 1, 2);
+// Writes to the stream and remembers the first one it refused; later writes
+// are then not attempted. The encoder asks Ok() before and after the image
+// data, so that a full disk fails the encode.
+class CheckedWriter {
+public:
+    explicit CheckedWriter(CxStream* stream) : stream_(stream) {}
+    CxStream* Stream() const { return stream_; }
+    bool Ok() const { return ok_; }
+    void Bytes(const void* bytes, size_t count) {
+        if (ok_) ok_ = stream_->Write(bytes, 1, count) == count;
+    }
+    void Byte(uint8_t value) {
+        if (ok_) ok_ = stream_->PutC(value);
+    }
+    void U16(uint32_t value) {
+        uint8_t bytes[2];
+        cximage::StoreU16(bytes, static_cast<uint16_t>(value));
+        Bytes(bytes, 2);
+    }
+
+private:
+    CxStream* stream_;
+    bool ok_ = true;
+};
+
+void WriteScreen(CheckedWriter& out, uint32_t width, uint32_t height, uint8_t packed) {
+    out.Bytes("GIF89a", 6);
+    out.U16(width);
+    out.U16(height);
+    out.Byte(packed);
+    out.Byte(0);  // background index
+    out.Byte(0);  // aspect ratio
 }
 
-void WriteScreen(CxStream* stream, uint32_t width, uint32_t height, uint8_t packed) {
-    stream->Write("GIF89a", 1, 6);
-    WriteU16(stream, width);
-    WriteU16(stream, height);
-    stream->PutC(packed);
-    stream->PutC(0);  // background index
-    stream->PutC(0);  // aspect ratio
-}
-
-void WriteGraphicControl(CxStream* stream, int32_t transIndex, int32_t disposal, uint32_t delay) {
+void WriteGraphicControl(CheckedWriter& out, int32_t transIndex, int32_t disposal, uint32_t delay) {
     const uint8_t flags = static_cast<uint8_t>((transIndex != -1 ? 1 : 0) | ((disposal & 7) << 2));
     const uint8_t block[4] = {0x21, 0xF9, 0x04, flags};
-    stream->Write(block, 1, 4);
-    WriteU16(stream, delay & 0xFFFF);
-    stream->PutC(transIndex != -1 ? static_cast<uint8_t>(transIndex) : 0xFF);
-    stream->PutC(0);
+    out.Bytes(block, 4);
+    out.U16(delay & 0xFFFF);
+    out.Byte(transIndex != -1 ? static_cast<uint8_t>(transIndex) : 0xFF);
+    out.Byte(0);
 }
 
-void WriteComment(CxStream* stream, const char* comment) {
+void WriteComment(CheckedWriter& out, const char* comment) {
     const size_t length = std::min<size_t>(std::strlen(comment), 255);
     if (length == 0) return;
-    stream->PutC(0x21);
-    stream->PutC(0xFE);
-    stream->PutC(static_cast<uint8_t>(length));
-    stream->Write(comment, 1, length);
-    stream->PutC(0);
+    out.Byte(0x21);
+    out.Byte(0xFE);
+    out.Byte(static_cast<uint8_t>(length));
+    out.Bytes(comment, length);
+    out.Byte(0);
 }
 
-void WriteDescriptor(CxStream* stream, int32_t left, int32_t top, uint32_t width, uint32_t height,
-                     uint8_t packed) {
-    stream->PutC(0x2C);
-    WriteU16(stream, static_cast<uint32_t>(left));
-    WriteU16(stream, static_cast<uint32_t>(top));
-    WriteU16(stream, width);
-    WriteU16(stream, height);
-    stream->PutC(packed);
+void WriteDescriptor(CheckedWriter& out, int32_t left, int32_t top, uint32_t width, uint32_t height, uint8_t packed) {
+    out.Byte(0x2C);
+    out.U16(static_cast<uint32_t>(left));
+    out.U16(static_cast<uint32_t>(top));
+    out.U16(width);
+    out.U16(height);
+    out.Byte(packed);
 }
 
-void WritePalette(CxStream* stream, const CxRgbQuad* palette, uint32_t count) {
+void WritePalette(CheckedWriter& out, const CxRgbQuad* palette, uint32_t count) {
     uint8_t rgb[768];
     count = std::min<uint32_t>(count, 256);
     for (uint32_t i = 0; i < count; ++i) {
@@ -67,7 +87,17 @@ void WritePalette(CxStream* stream, const CxRgbQuad* palette, uint32_t count) {
         rgb[3 * i + 1] = palette ? palette[i].rgbGreen : 0;
         rgb[3 * i + 2] = palette ? palette[i].rgbBlue : 0;
     }
-    stream->Write(rgb, 1, size_t{count} * 3);
+    out.Bytes(rgb, size_t{count} * 3);
+}
+
+// The code size byte, the LZW sub-blocks of the image's indices and the
+// terminator; false when a write failed.
+bool WriteImageData(CheckedWriter& out, CxGifLzwEncoder& lzw, CxGifImageRows& rows, uint8_t codeSize) {
+    out.Byte(codeSize);
+    if (!out.Ok()) return false;
+    const bool ok = lzw.Encode(codeSize + 1, rows, out.Stream());
+    out.Byte(0);
+    return ok && out.Ok();
 }
 
 uint32_t ColorKey(const CxRgbQuad& c) {
@@ -107,16 +137,6 @@ private:
 
 }  // namespace
 
-bool CxImageGIF::WriteImageData(CxStream* stream, uint8_t codeSize) {
-    stream->PutC(codeSize);
-    curX = 0;
-    curY = static_cast<int32_t>(GetHeight()) - 1;
-    pixelsLeft = static_cast<int32_t>(GetWidth() * GetHeight());
-    const bool ok = LzwEncode(codeSize + 1, stream);
-    stream->PutC(0);
-    return ok;
-}
-
 bool CxImageGIF::Encode(CxStream* stream) {
     if (CheckEncodeArgs(stream)) return false;
     // Sides are 16-bit fields in the file.
@@ -127,31 +147,30 @@ bool CxImageGIF::Encode(CxStream* stream) {
     const uint32_t colors = GetNumColors();
     const uint8_t packed =
         colors == 0 ? 0x11 : static_cast<uint8_t>(0x80 | ((bpp - 1) << 5) | (bpp - 1));
-    WriteScreen(stream, GetWidth(), GetHeight(), packed);
-    WritePalette(stream, GetPalette(), colors);
-    WriteGraphicControl(stream, info.transIndex, disposalMethod, info.frameDelay);
-    WriteComment(stream, comment);
-    WriteDescriptor(stream, info.xOffset, info.yOffset, GetWidth(), GetHeight(), 0x00);
+    CheckedWriter out(stream);
+    WriteScreen(out, GetWidth(), GetHeight(), packed);
+    WritePalette(out, GetPalette(), colors);
+    WriteGraphicControl(out, info.transIndex, disposalMethod, info.frameDelay);
+    WriteComment(out, comment);
+    WriteDescriptor(out, info.xOffset, info.yOffset, GetWidth(), GetHeight(), 0x00);
 
-    CxBuffer indices;
-    if (bpp < 8) {
-        if (!indices.Allocate(GetWidth())) return Fail("CXIMAGE_MAX_MEMORY exceeded");
-        rowIndices = indices.data();
-    }
-    const bool ok = WriteImageData(stream, static_cast<uint8_t>(bpp == 1 ? 2 : bpp));
-    rowIndices = nullptr;
-    if (!ok) return false;
-    stream->PutC(0x3B);
-    return true;
+    CxGifImageRows rows(*this);
+    if (!rows.Ready()) return Fail("CXIMAGE_MAX_MEMORY exceeded");
+    CxGifLzwEncoder lzw;
+    if (!WriteImageData(out, lzw, rows, static_cast<uint8_t>(bpp == 1 ? 2 : bpp))) return Fail(kWriteError);
+    out.Byte(0x3B);
+    return out.Ok() ? true : Fail(kWriteError);
 }
 
 bool CxImageGIF::EncodeTiled(CxStream* stream) {
     const uint32_t width = GetWidth();
     const uint32_t height = GetHeight();
-    WriteScreen(stream, width, height, 0x11);
-    WriteComment(stream, comment);
+    CheckedWriter out(stream);
+    WriteScreen(out, width, height, 0x11);
+    WriteComment(out, comment);
 
-    CxImageGIF tile;
+    CxImage tile;
+    CxGifLzwEncoder lzw;
     const bool transparent = IsTransparent();
     const CxRgbQuad transColor = GetTransColor();
     uint32_t keys[kTileWidth * kTileHeight];
@@ -186,12 +205,13 @@ bool CxImageGIF::EncodeTiled(CxStream* stream) {
             }
 
             tile.SetOffset(static_cast<int32_t>(x), static_cast<int32_t>(y));
-            WriteGraphicControl(stream, tile.GetTransIndex(), 0, 0);
-            WriteDescriptor(stream, tile.info.xOffset, tile.info.yOffset, tw, th, 0x87);
-            WritePalette(stream, tile.GetPalette(), 256);
-            if (!tile.WriteImageData(stream, 8)) return Fail(tile.GetLastError());
+            WriteGraphicControl(out, tile.GetTransIndex(), 0, 0);
+            WriteDescriptor(out, tile.GetInfo().xOffset, tile.GetInfo().yOffset, tw, th, 0x87);
+            WritePalette(out, tile.GetPalette(), 256);
+            CxGifImageRows rows(tile);
+            if (!WriteImageData(out, lzw, rows, 8)) return Fail(kWriteError);
         }
     }
-    stream->PutC(0x3B);
-    return true;
+    out.Byte(0x3B);
+    return out.Ok() ? true : Fail(kWriteError);
 }

@@ -1,10 +1,11 @@
-// CxImageGIF: the LZW coders of the image data, the read-ahead buffer they
-// read through and the encoder's pixel source.
+// The LZW coder of GIF image data: codes packed least significant bit first
+// into sub-blocks of at most 255 bytes, 9 to 12 bits wide.
+#include "ximage/codecs/ximage_gif_lzw.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-#include "ximage/codecs/ximage_gif.h"
 #include "ximage/toolkit/cx_buffer.h"
 #include "ximage/toolkit/cx_stream.h"
 
@@ -13,76 +14,80 @@ namespace {
 constexpr uint32_t kCodeMasks[17] = {0x0000, 0x0001, 0x0003, 0x0007, 0x000F, 0x001F, 0x003F, 0x007F, 0x00FF,
                                      0x01FF, 0x03FF, 0x07FF, 0x0FFF, 0x1FFF, 0x3FFF, 0x7FFF, 0xFFFF};
 
+// Pixels one at a time from the rows of a source.
+class PixelCursor {
+public:
+    explicit PixelCursor(CxGifPixelSource& source) : source_(source) {}
+    int Next() {
+        if (x_ == length_) {
+            row_ = source_.NextRow(length_);
+            x_ = 0;
+            if (!row_ || length_ == 0) {
+                length_ = 0;
+                return -1;
+            }
+        }
+        return row_[x_++];
+    }
+
+private:
+    CxGifPixelSource& source_;
+    const uint8_t* row_ = nullptr;
+    size_t length_ = 0;
+    size_t x_ = 0;
+};
+
 }  // namespace
 
 // ---- decoding --------------------------------------------------------------
 
-int CxImageGIF::ReadAheadByte(CxStream* stream) {
-    if (readPos == kReadAheadFill) {
-        validBytes = static_cast<int32_t>(stream->Read(readAhead, 1, kReadAheadFill));
-        if (validBytes < kReadAheadFill) readAhead[validBytes] = 0xFF;
-        readPos = 0;
-    }
-    if (readPos >= validBytes) return -1;
-    return readAhead[readPos++];
-}
-
 // The next code, least significant bit first; a sub-block is read whole the
 // first time one of its bits is needed. A zero-length sub-block ends the data
-// (the end code), a stream that ends inside a sub-block is a failure (-1).
-int CxImageGIF::NextCode(CxStream* stream) {
-    while (bitsLeft < currSize) {
-        if (availBytes <= 0) {
-            const int count = ReadAheadByte(stream);
+// (the end code), data that ends inside a sub-block is a failure (-1).
+int CxGifLzwDecoder::NextCode(CxGifByteSource& bytes) {
+    while (bitsLeft_ < codeSize_) {
+        if (availBytes_ <= 0) {
+            const int count = bytes.Next();
             if (count < 0) return -1;
-            if (count == 0) return endingCode;
-            if (validBytes - readPos >= count) {
-                std::memcpy(subBlock, readAhead + readPos, static_cast<size_t>(count));
-                readPos += count;
-            } else {
-                for (int i = 0; i < count; ++i) {
-                    const int b = ReadAheadByte(stream);
-                    if (b < 0) return -1;
-                    subBlock[i] = static_cast<uint8_t>(b);
-                }
-            }
-            availBytes = static_cast<int16_t>(count);
-            subPos = 0;
+            if (count == 0) return endCode_;
+            if (!bytes.Take(subBlock_, count)) return -1;
+            availBytes_ = static_cast<int16_t>(count);
+            subPos_ = 0;
         }
-        bitAccum |= uint32_t{subBlock[subPos++]} << bitsLeft;
-        bitsLeft = static_cast<int16_t>(bitsLeft + 8);
-        --availBytes;
+        bitAccum_ |= uint32_t{subBlock_[subPos_++]} << bitsLeft_;
+        bitsLeft_ = static_cast<int16_t>(bitsLeft_ + 8);
+        --availBytes_;
     }
-    const int code = static_cast<int>(bitAccum & kCodeMasks[currSize]);
-    bitAccum >>= currSize;
-    bitsLeft = static_cast<int16_t>(bitsLeft - currSize);
+    const int code = static_cast<int>(bitAccum_ & kCodeMasks[codeSize_]);
+    bitAccum_ >>= codeSize_;
+    bitsLeft_ = static_cast<int16_t>(bitsLeft_ - codeSize_);
     return code;
 }
 
-int16_t CxImageGIF::LzwDecode(CxStream* stream, int32_t rowLength, int32_t& badCodes) {
-    badCodes = 0;
-    const int size = ReadAheadByte(stream);
-    if (size < 0) return kLzwReadFailed;
-    if (size < 2 || size > 9) return kLzwBadCodeSize;
+int16_t CxGifLzwDecoder::Decode(CxGifByteSource& bytes, int32_t rowLength, CxGifRowSink& rows) {
+    badCodes_ = 0;
+    const int size = bytes.Next();
+    if (size < 0) return kReadFailed;
+    if (size < 2 || size > 9) return kBadCodeSize;
 
-    currSize = static_cast<int16_t>(size + 1);
-    topSlot = static_cast<int16_t>(1 << currSize);
-    clearCode = static_cast<int16_t>(1 << size);
-    endingCode = static_cast<int16_t>(clearCode + 1);
-    slot = firstFree = static_cast<int16_t>(clearCode + 2);
-    availBytes = 0;
-    bitsLeft = 0;
-    bitAccum = 0;
-    std::memset(stack, 0, sizeof stack);
-    std::memset(suffix, 0, sizeof suffix);
-    std::memset(prefix, 0, sizeof prefix);
-    std::memset(length, 0, sizeof length);
-    for (int i = 0; i < firstFree; ++i) length[i] = 1;
+    codeSize_ = static_cast<int16_t>(size + 1);
+    topSlot_ = static_cast<int16_t>(1 << codeSize_);
+    clearCode_ = static_cast<int16_t>(1 << size);
+    endCode_ = static_cast<int16_t>(clearCode_ + 1);
+    slot_ = firstFree_ = static_cast<int16_t>(clearCode_ + 2);
+    availBytes_ = 0;
+    bitsLeft_ = 0;
+    bitAccum_ = 0;
+    std::memset(stack_, 0, sizeof stack_);
+    std::memset(suffix_, 0, sizeof suffix_);
+    std::memset(prefix_, 0, sizeof prefix_);
+    std::memset(length_, 0, sizeof length_);
+    for (int i = 0; i < firstFree_; ++i) length_[i] = 1;
 
     // A row of no pixels would never fill: nothing to decode into.
-    if (rowLength <= 0) return kLzwNoRowBuffer;
+    if (rowLength <= 0) return kNoRowBuffer;
     CxBuffer rowBuffer(uint64_t{static_cast<uint32_t>(rowLength)} + 1);
-    if (!rowBuffer) return kLzwNoRowBuffer;
+    if (!rowBuffer) return kNoRowBuffer;
     uint8_t* const row = rowBuffer.data();
     int32_t pos = 0;
 
@@ -92,23 +97,23 @@ int16_t CxImageGIF::LzwDecode(CxStream* stream, int32_t rowLength, int32_t& badC
     // with one: its first code is a character and adds no string.
     bool start = true;
     for (;;) {
-        int c = NextCode(stream);
-        if (c == endingCode) break;
+        int c = NextCode(bytes);
+        if (c == endCode_) break;
         if (c < 0) return 0;  // read failure: the row in progress is dropped
 
-        if (c == clearCode || start) {
+        if (c == clearCode_ || start) {
             start = false;
-            currSize = static_cast<int16_t>(size + 1);
-            slot = firstFree;
-            topSlot = static_cast<int16_t>(1 << currSize);
-            while (c == clearCode) c = NextCode(stream);
-            if (c == endingCode) break;
+            codeSize_ = static_cast<int16_t>(size + 1);
+            slot_ = firstFree_;
+            topSlot_ = static_cast<int16_t>(1 << codeSize_);
+            while (c == clearCode_) c = NextCode(bytes);
+            if (c == endCode_) break;
             if (c < 0) return 0;
-            if (c >= slot) c = 0;
+            if (c >= slot_) c = 0;
             oc = fc = c;
             row[pos++] = static_cast<uint8_t>(c);
             if (pos == rowLength) {
-                const int r = DeliverRow(row, pos);
+                const int r = rows.PutRow(row, pos);
                 pos = 0;
                 if (r < 0) return static_cast<int16_t>(r);
             }
@@ -118,8 +123,8 @@ int16_t CxImageGIF::LzwDecode(CxStream* stream, int32_t rowLength, int32_t& badC
         const int incode = c;
         int code = c;
         bool repeat = false;  // the code not yet in the table: previous string + its first character
-        if (code >= slot) {
-            if (code > slot) ++badCodes;
+        if (code >= slot_) {
+            if (code > slot_) ++badCodes_;
             code = oc;
             repeat = true;
         }
@@ -128,18 +133,18 @@ int16_t CxImageGIF::LzwDecode(CxStream* stream, int32_t rowLength, int32_t& badC
         // string that fits the row is written straight into it, last byte first.
         bool written = false;
         int first = 0;
-        if (badCodes == 0) {
-            const int32_t len = length[code] + (repeat ? 1 : 0);
+        if (badCodes_ == 0) {
+            const int32_t len = length_[code] + (repeat ? 1 : 0);
             if (len <= rowLength - pos) {
-                uint8_t* const start = row + pos;
-                uint8_t* p = start + len - 1;
+                uint8_t* const begin = row + pos;
+                uint8_t* p = begin + len - 1;
                 if (repeat) *p-- = static_cast<uint8_t>(fc);
                 int walk = code;
-                while (walk >= firstFree && p > start) {
-                    *p-- = suffix[walk];
-                    walk = prefix[walk];
+                while (walk >= firstFree_ && p > begin) {
+                    *p-- = suffix_[walk];
+                    walk = prefix_[walk];
                 }
-                if (p == start && walk < firstFree) {
+                if (p == begin && walk < firstFree_) {
                     *p = static_cast<uint8_t>(walk);
                     first = walk;
                     pos += len;
@@ -150,185 +155,167 @@ int16_t CxImageGIF::LzwDecode(CxStream* stream, int32_t rowLength, int32_t& badC
 
         int32_t depth = 0;  // bytes on the stack, when the string went there
         if (!written) {
-            uint8_t* sp = stack + kMaxCodes;
+            uint8_t* sp = stack_ + kMaxCodes;
             if (repeat) *--sp = static_cast<uint8_t>(fc);
             int walk = code;
-            while (walk >= firstFree) {
+            while (walk >= firstFree_) {
                 // Only a chain of codes that refer to each other can be this
                 // long: the data is broken, stop here.
-                if (sp == stack) {
-                    ++badCodes;
+                if (sp == stack_) {
+                    ++badCodes_;
                     return 0;
                 }
-                *--sp = suffix[walk];
-                walk = prefix[walk];
+                *--sp = suffix_[walk];
+                walk = prefix_[walk];
             }
-            if (sp == stack) {
-                ++badCodes;
+            if (sp == stack_) {
+                ++badCodes_;
                 return 0;
             }
             *--sp = static_cast<uint8_t>(walk);
             first = walk;
-            depth = static_cast<int32_t>(stack + kMaxCodes - sp);
+            depth = static_cast<int32_t>(stack_ + kMaxCodes - sp);
         }
 
-        if (slot < topSlot) {
-            suffix[slot] = static_cast<uint8_t>(first);
+        if (slot_ < topSlot_) {
+            suffix_[slot_] = static_cast<uint8_t>(first);
             fc = static_cast<uint8_t>(first);
-            prefix[slot] = static_cast<int16_t>(oc);
-            length[slot] = static_cast<uint16_t>(std::min<int>(length[oc] + 1, 0xFFFF));
-            ++slot;
+            prefix_[slot_] = static_cast<int16_t>(oc);
+            length_[slot_] = static_cast<uint16_t>(std::min<int>(length_[oc] + 1, 0xFFFF));
+            ++slot_;
             oc = incode;
         }
-        if (slot >= topSlot && currSize < 12) {
-            topSlot = static_cast<int16_t>(topSlot << 1);
-            ++currSize;
+        if (slot_ >= topSlot_ && codeSize_ < 12) {
+            topSlot_ = static_cast<int16_t>(topSlot_ << 1);
+            ++codeSize_;
         }
 
         if (written) {
             if (pos == rowLength) {
-                const int r = DeliverRow(row, pos);
+                const int r = rows.PutRow(row, pos);
                 pos = 0;
                 if (r < 0) return static_cast<int16_t>(r);
             }
             continue;
         }
-        const uint8_t* sp = stack + kMaxCodes - depth;
-        while (sp < stack + kMaxCodes) {
-            const int32_t n = std::min<int32_t>(static_cast<int32_t>(stack + kMaxCodes - sp), rowLength - pos);
+        const uint8_t* sp = stack_ + kMaxCodes - depth;
+        while (sp < stack_ + kMaxCodes) {
+            const int32_t n = std::min<int32_t>(static_cast<int32_t>(stack_ + kMaxCodes - sp), rowLength - pos);
             std::memcpy(row + pos, sp, static_cast<size_t>(n));
             pos += n;
             sp += n;
             if (pos == rowLength) {
-                const int r = DeliverRow(row, pos);
+                const int r = rows.PutRow(row, pos);
                 pos = 0;
                 if (r < 0) return static_cast<int16_t>(r);
             }
         }
     }
-    if (pos > 0) return static_cast<int16_t>(DeliverRow(row, pos));
+    if (pos > 0) return static_cast<int16_t>(rows.PutRow(row, pos));
     return 0;
 }
 
 // ---- encoding --------------------------------------------------------------
 
-int CxImageGIF::NextPixel() {
-    if (pixelsLeft <= 0) return -1;
-    if (curX == 0) {
-        const uint8_t* bits = GetBits(static_cast<uint32_t>(curY));
-        if (!bits) return -1;
-        const uint32_t bpp = GetBpp();
-        if (bpp == 8 || !rowIndices) {
-            pixelRow = bits;
-        } else {
-            const uint32_t width = GetWidth();
-            for (uint32_t x = 0; x < width; ++x)
-                rowIndices[x] = bpp == 4 ? static_cast<uint8_t>((bits[x >> 1] >> (4 * (1 - (x & 1)))) & 0x0F)
-                                         : static_cast<uint8_t>((bits[x >> 3] >> (7 - (x & 7))) & 0x01);
-            pixelRow = rowIndices;
-        }
+void CxGifLzwEncoder::FlushPacket() {
+    if (packetCount_ <= 0) return;
+    // After a refused write the rest is not offered: the image fails anyway.
+    if (!writeFailed_) {
+        const auto count = static_cast<size_t>(packetCount_);
+        writeFailed_ = !out_->PutC(static_cast<uint8_t>(packetCount_)) || out_->Write(packet_, 1, count) != count;
     }
-    const int value = pixelRow[curX];
-    if (++curX == static_cast<int32_t>(GetWidth())) {
-        curX = 0;
-        --curY;
-    }
-    --pixelsLeft;
-    return value;
+    packetCount_ = 0;
 }
 
-void CxImageGIF::FlushPacket() {
-    if (packetCount <= 0) return;
-    outStream->PutC(static_cast<uint8_t>(packetCount));
-    outStream->Write(packet, 1, static_cast<size_t>(packetCount));
-    packetCount = 0;
+void CxGifLzwEncoder::PutByte(uint8_t byte) {
+    packet_[packetCount_++] = byte;
+    if (packetCount_ >= kPacketMax) FlushPacket();
 }
 
-void CxImageGIF::EmitCode(int32_t code) {
-    curAccum &= kCodeMasks[curBits];
-    curAccum = curBits > 0 ? curAccum | (static_cast<uint32_t>(code) << curBits) : static_cast<uint32_t>(code);
-    curBits += nBits;
-    while (curBits >= 8) {
-        packet[packetCount++] = static_cast<uint8_t>(curAccum & 0xFF);
-        if (packetCount >= kPacketMax) FlushPacket();
-        curAccum >>= 8;
-        curBits -= 8;
+void CxGifLzwEncoder::EmitCode(int32_t code) {
+    curAccum_ &= kCodeMasks[curBits_];
+    curAccum_ = curBits_ > 0 ? curAccum_ | (static_cast<uint32_t>(code) << curBits_) : static_cast<uint32_t>(code);
+    curBits_ += nBits_;
+    while (curBits_ >= 8) {
+        PutByte(static_cast<uint8_t>(curAccum_ & 0xFF));
+        curAccum_ >>= 8;
+        curBits_ -= 8;
     }
-    if (freeEnt > maxCode || clearFlag) {
-        if (clearFlag) {
-            nBits = initBits;
-            maxCode = static_cast<int16_t>((1 << nBits) - 1);
-            clearFlag = 0;
+    if (freeEnt_ > maxCode_ || clearFlag_) {
+        if (clearFlag_) {
+            nBits_ = initBits_;
+            maxCode_ = static_cast<int16_t>((1 << nBits_) - 1);
+            clearFlag_ = false;
         } else {
-            ++nBits;
-            maxCode = static_cast<int16_t>(nBits == 12 ? kMaxCodes : (1 << nBits) - 1);
+            ++nBits_;
+            maxCode_ = static_cast<int16_t>(nBits_ == 12 ? kMaxCodes : (1 << nBits_) - 1);
         }
     }
 }
 
-bool CxImageGIF::LzwEncode(int32_t initialWidth, CxStream* stream) {
-    outStream = stream;
-    initBits = initialWidth;
-    nBits = initialWidth;
-    maxCode = static_cast<int16_t>((1 << nBits) - 1);
-    encClear = 1 << (initialWidth - 1);
-    encEnd = encClear + 1;
-    freeEnt = static_cast<int16_t>(encClear + 2);
-    clearFlag = 0;
-    curAccum = 0;
-    curBits = 0;
-    packetCount = 0;
-    std::fill(std::begin(htab), std::end(htab), -1);
+bool CxGifLzwEncoder::Encode(int32_t initialWidth, CxGifPixelSource& pixels, CxStream* out) {
+    out_ = out;
+    writeFailed_ = false;
+    initBits_ = initialWidth;
+    nBits_ = initialWidth;
+    maxCode_ = static_cast<int16_t>((1 << nBits_) - 1);
+    clearCode_ = 1 << (initialWidth - 1);
+    endCode_ = clearCode_ + 1;
+    freeEnt_ = static_cast<int16_t>(clearCode_ + 2);
+    clearFlag_ = false;
+    curAccum_ = 0;
+    curBits_ = 0;
+    packetCount_ = 0;
+    std::fill(std::begin(htab_), std::end(htab_), -1);
 
-    int32_t ent = NextPixel();
-    EmitCode(encClear);
+    PixelCursor cursor(pixels);
+    int32_t ent = cursor.Next();
+    EmitCode(clearCode_);
     if (ent >= 0) {
         int c;
-        while ((c = NextPixel()) >= 0) {
+        while ((c = cursor.Next()) >= 0) {
             const int32_t fcode = (c << 12) + ent;
             int32_t i = (c << 4) ^ ent;
-            if (htab[i] == fcode) {
-                ent = codetab[i];
+            if (htab_[i] == fcode) {
+                ent = codetab_[i];
                 continue;
             }
-            if (htab[i] >= 0) {
+            if (htab_[i] >= 0) {
                 const int32_t disp = i == 0 ? 1 : kHashSize - i;
                 bool found = false;
                 do {
                     if ((i -= disp) < 0) i += kHashSize;
-                    if (htab[i] == fcode) {
+                    if (htab_[i] == fcode) {
                         found = true;
                         break;
                     }
-                } while (htab[i] > 0);
+                } while (htab_[i] > 0);
                 if (found) {
-                    ent = codetab[i];
+                    ent = codetab_[i];
                     continue;
                 }
             }
             EmitCode(ent);
             ent = c;
-            if (freeEnt < kMaxCodes) {
-                codetab[i] = static_cast<uint16_t>(freeEnt++);
-                htab[i] = fcode;
+            if (freeEnt_ < kMaxCodes) {
+                codetab_[i] = static_cast<uint16_t>(freeEnt_++);
+                htab_[i] = fcode;
             } else {
-                std::fill(std::begin(htab), std::end(htab), -1);
-                freeEnt = static_cast<int16_t>(encClear + 2);
-                clearFlag = 1;
-                EmitCode(encClear);
+                std::fill(std::begin(htab_), std::end(htab_), -1);
+                freeEnt_ = static_cast<int16_t>(clearCode_ + 2);
+                clearFlag_ = true;
+                EmitCode(clearCode_);
             }
         }
         EmitCode(ent);
     }
-    EmitCode(encEnd);
-    while (curBits > 0) {
-        packet[packetCount++] = static_cast<uint8_t>(curAccum & 0xFF);
-        if (packetCount >= kPacketMax) FlushPacket();
-        curAccum >>= 8;
-        curBits -= 8;
+    EmitCode(endCode_);
+    while (curBits_ > 0) {
+        PutByte(static_cast<uint8_t>(curAccum_ & 0xFF));
+        curAccum_ >>= 8;
+        curBits_ -= 8;
     }
     FlushPacket();
-    stream->Flush();
-    if (stream->Error()) return Fail("Write Error in GIF file");
-    return true;
+    out->Flush();
+    return !writeFailed_ && out->Error() == 0;
 }

@@ -13,6 +13,9 @@ namespace {
 
 constexpr uint32_t kPrefixSize = 22;  // file header and one directory entry
 constexpr uint32_t kMaxSide = 256;    // a directory entry holds sizes up to 255
+constexpr const char* kWriteError = "ICO write failed";
+
+bool WriteAll(CxStream* stream, const void* bytes, size_t count) { return stream->Write(bytes, 1, count) == count; }
 
 }  // namespace
 
@@ -64,8 +67,8 @@ bool CxImageICO::Encode(CxStream* stream) {
     h.biBitCount = static_cast<uint16_t>(depth);
     h.biSizeImage = dataBytes;
     cximage::StoreInfoHeader(prefix + kPrefixSize, h);
-    stream->Write(prefix, 1, sizeof(prefix));
-    if (palette) stream->Write(palette, 1, GetPaletteSize());
+    if (!WriteAll(stream, prefix, sizeof(prefix))) return Fail(kWriteError);
+    if (palette && !WriteAll(stream, palette, GetPaletteSize())) return Fail(kWriteError);
 
     if (as32) {
         uint8_t line[4 * kMaxSide];
@@ -78,11 +81,10 @@ bool CxImageICO::Encode(CxStream* stream) {
                 line[4 * x + 2] = row[3 * x + 2];
                 line[4 * x + 3] = a[x];
             }
-            stream->Write(line, 1, 4 * width);
+            if (!WriteAll(stream, line, 4 * width)) return Fail(kWriteError);
         }
-    } else {
-        stream->Write(info.pixels, 1, dataBytes);
+    } else if (!WriteAll(stream, info.pixels, dataBytes)) {
+        return Fail(kWriteError);
     }
-    stream->Write(mask.data(), 1, maskBytes);
-    return true;
+    return WriteAll(stream, mask.data(), maskBytes) ? true : Fail(kWriteError);
 }

@@ -4,43 +4,22 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "support/full_disk_stream.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/toolkit/cx_stream.h"
 #include "ximage/ximage.h"
 
 namespace {
 
-// Takes at most `limit` bytes in all, then writes only what still fits.
-class FullDiskStream : public CxStream {
-public:
-    explicit FullDiskStream(size_t limit) : limit_(limit) {}
-    bool Close() override { return true; }
-    size_t Read(void*, size_t, size_t) override { return 0; }
-    size_t Write(const void*, size_t size, size_t count) override {
-        if (size == 0) return 0;
-        const size_t room = (limit_ - written_) / size;
-        const size_t n = count < room ? count : room;
-        written_ += n * size;
-        return n;
-    }
-    bool Seek(int32_t, int) override { return false; }
-    int32_t Tell() override { return static_cast<int32_t>(written_); }
-    int32_t Size() override { return static_cast<int32_t>(written_); }
-    bool Flush() override { return true; }
-    bool Eof() override { return true; }
-    int32_t Error() override { return written_ == limit_ ? 1 : 0; }
-    int32_t GetC() override { return -1; }
-
-private:
-    size_t limit_;
-    size_t written_ = 0;
-};
+using qlry::test::FullDiskStream;
 
 struct EncoderCase {
     uint32_t format;
     uint32_t bpp;
+    const char* error = nullptr;  // the codec's text for a failed write; null: any text
 };
 
 size_t EncodedSize(CxImage& image, uint32_t format) {
@@ -51,9 +30,15 @@ size_t EncodedSize(CxImage& image, uint32_t format) {
 }
 
 TEST(EncoderWrites, ARefusedWriteIsAFailure) {
+    const char* gif = "Write Error in GIF file";
+    const char* ico = "ICO write failed";
     const EncoderCase cases[] = {
-        {CXIMAGE_FORMAT_BMP, 24}, {CXIMAGE_FORMAT_BMP, 8},  {CXIMAGE_FORMAT_TGA, 24}, {CXIMAGE_FORMAT_TGA, 8},
-        {CXIMAGE_FORMAT_PCX, 24}, {CXIMAGE_FORMAT_PCX, 1},  {CXIMAGE_FORMAT_PCX, 4},  {CXIMAGE_FORMAT_WBMP, 1},
+        {CXIMAGE_FORMAT_BMP, 24}, {CXIMAGE_FORMAT_BMP, 8},       {CXIMAGE_FORMAT_TGA, 24},
+        {CXIMAGE_FORMAT_TGA, 8},  {CXIMAGE_FORMAT_PCX, 24},      {CXIMAGE_FORMAT_PCX, 1},
+        {CXIMAGE_FORMAT_PCX, 4},  {CXIMAGE_FORMAT_WBMP, 1},      {CXIMAGE_FORMAT_GIF, 1, gif},
+        {CXIMAGE_FORMAT_GIF, 4, gif}, {CXIMAGE_FORMAT_GIF, 8, gif}, {CXIMAGE_FORMAT_GIF, 24, gif},
+        {CXIMAGE_FORMAT_ICO, 1, ico}, {CXIMAGE_FORMAT_ICO, 4, ico}, {CXIMAGE_FORMAT_ICO, 8, ico},
+        {CXIMAGE_FORMAT_ICO, 24, ico},
     };
     for (const EncoderCase& c : cases) {
         CxImage image(37, 23, c.bpp);
@@ -62,14 +47,31 @@ TEST(EncoderWrites, ARefusedWriteIsAFailure) {
             for (uint32_t x = 0; x < 37; ++x) image.SetPixelColorRef(x, y, (x * 7 + y * 13) * 0x010305u);
         const size_t full = EncodedSize(image, c.format);
         ASSERT_GT(full, 4u);
-        for (const size_t limit : {size_t{0}, size_t{1}, size_t{3}, full / 2, full - 1}) {
-            FullDiskStream stream(limit);
-            image.SetLastErrorText("");
-            EXPECT_FALSE(image.Encode(&stream, c.format)) << c.format << " bpp " << c.bpp << " limit " << limit;
-            EXPECT_STRNE(image.GetLastError(), "") << c.format << " bpp " << c.bpp << " limit " << limit;
-        }
+        for (const bool reportsError : {true, false})
+            for (const size_t limit : {size_t{0}, size_t{1}, size_t{3}, full / 2, full - 1}) {
+                FullDiskStream stream(limit, reportsError);
+                image.SetLastErrorText("");
+                const std::string where = std::to_string(c.format) + " bpp " + std::to_string(c.bpp) + " limit " +
+                                          std::to_string(limit) + (reportsError ? "" : " quiet");
+                EXPECT_FALSE(image.Encode(&stream, c.format)) << where;
+                if (c.error) EXPECT_STREQ(image.GetLastError(), c.error) << where;
+                else EXPECT_STRNE(image.GetLastError(), "") << where;
+            }
         FullDiskStream roomy(full);
         EXPECT_TRUE(image.Encode(&roomy, c.format)) << c.format << " bpp " << c.bpp;
+    }
+}
+
+// An icon with an alpha plane is written as 32-bit rows, one write per row.
+TEST(EncoderWrites, ARefusedRowOfA32BitIconIsAFailure) {
+    CxImage image(20, 9, 24);
+    image.AlphaCreate();
+    for (uint32_t x = 0; x < 20; ++x) image.AlphaSet(x, 4, static_cast<uint8_t>(x * 12));
+    const size_t full = EncodedSize(image, CXIMAGE_FORMAT_ICO);
+    for (const size_t limit : {size_t{62}, full / 2, full - 1}) {
+        FullDiskStream stream(limit, false);
+        EXPECT_FALSE(image.Encode(&stream, CXIMAGE_FORMAT_ICO)) << limit;
+        EXPECT_STREQ(image.GetLastError(), "ICO write failed") << limit;
     }
 }
 
