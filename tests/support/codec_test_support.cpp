@@ -1,18 +1,32 @@
 #include "support/codec_test_support.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "ximage/toolkit/cx_mem_stream.h"
 
 namespace qlry::test {
 
-bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format) {
+bool DecodeBytes(const Bytes& bytes, const std::function<bool(CxStream*)>& decode) {
     Bytes exact(bytes);
     CxMemStream stream(exact.empty() ? nullptr : exact.data(), static_cast<int32_t>(exact.size()));
     if (exact.empty()) stream.Open();
-    const bool ok = image.Decode(&stream, format);
-    if (!ok && format == CXIMAGE_FORMAT_UNKNOWN) {
-        EXPECT_EQ(stream.Tell(), 0) << "detection must restore the position";
-    }
-    return ok;
+    return decode(&stream);
+}
+
+bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format) {
+    return DecodeBytes(bytes, [&](CxStream* stream) {
+        const bool ok = image.Decode(stream, format);
+        if (!ok && format == CXIMAGE_FORMAT_UNKNOWN) {
+            EXPECT_EQ(stream->Tell(), 0) << "detection must restore the position";
+        }
+        return ok;
+    });
+}
+
+bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format, int32_t frame) {
+    image.SetFrame(frame);
+    return DecodeBytes(bytes, image, format);
 }
 
 Bytes EncodeBytes(CxImage& image, uint32_t format, bool* ok) {
@@ -42,16 +56,22 @@ std::set<size_t> TruncationLengths(size_t size, size_t head, size_t spread, std:
     return lengths;
 }
 
-void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint32_t format,
-                       const std::function<void(bool, CxImage&, size_t)>& check) {
+void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths,
+                       const std::function<void(const Bytes&, size_t)>& check) {
     for (const size_t length : lengths) {
         if (length >= file.size()) continue;
         SCOPED_TRACE("cut at " + std::to_string(length));
-        CxImage image;
-        const bool ok = DecodeBytes(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)), image,
-                                    format);
-        check(ok, image, length);
+        check(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)), length);
     }
+}
+
+void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint32_t format,
+                       const std::function<void(bool, CxImage&, size_t)>& check) {
+    ForEachTruncation(file, lengths, [&](const Bytes& cut, size_t length) {
+        CxImage image;
+        const bool ok = DecodeBytes(cut, image, format);
+        check(ok, image, length);
+    });
 }
 
 ::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
@@ -71,6 +91,18 @@ void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint3
         }
     }
     return ::testing::AssertionSuccess();
+}
+
+int MaxDifference(const CxImage& a, const CxImage& b) {
+    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return 256;
+    int worst = 0;
+    for (uint32_t y = 0; y < a.GetHeight(); ++y)
+        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
+            const CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
+            for (const int d : {p.rgbRed - q.rgbRed, p.rgbGreen - q.rgbGreen, p.rgbBlue - q.rgbBlue})
+                worst = std::max(worst, std::abs(d));
+        }
+    return worst;
 }
 
 }  // namespace qlry::test

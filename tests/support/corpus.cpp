@@ -16,7 +16,7 @@ std::vector<CorpusEntry> CorpusEntries(const std::string& folder) {
         if (line.rfind(prefix, 0) != 0) continue;
         const std::string path = line.substr(0, line.find('\t'));
         const std::string note = line.substr(line.rfind('\t') + 1);
-        entries.push_back({path.substr(prefix.size()), note, note.rfind("CORRUPT", 0) == 0});
+        entries.push_back({path.substr(prefix.size()), path, note, note.rfind("CORRUPT", 0) == 0});
     }
     return entries;
 }

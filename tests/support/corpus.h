@@ -8,6 +8,7 @@ namespace qlry::test {
 
 struct CorpusEntry {
     std::string name;  // the file name inside its folder
+    std::string path;  // inside the corpus, folder included: what ReadCorpusBytes takes
     std::string note;  // the manifest's last column
     bool corrupt;      // broken on purpose: the note starts with "CORRUPT"
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "support/byte_builder.h"
-#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace giftest {
 
@@ -155,23 +154,6 @@ GifWriter& GifWriter::Raw(const Bytes& more) {
 GifWriter& GifWriter::Trailer() {
     bytes.push_back(0x3B);
     return *this;
-}
-
-bool DecodeGif(const Bytes& file, CxImage& image, int32_t frame) {
-    Bytes copy = file;
-    CxMemStream stream(copy.data(), static_cast<int32_t>(copy.size()));
-    image.SetFrame(frame);
-    return image.Decode(&stream, CXIMAGE_FORMAT_GIF);
-}
-
-Bytes EncodeGif(CxImage& image) {
-    CxMemStream stream;
-    if (!stream.Open() || !image.Encode(&stream, CXIMAGE_FORMAT_GIF)) return {};
-    const int32_t size = stream.Size();
-    Bytes out(static_cast<size_t>(size));
-    stream.Seek(0, SEEK_SET);
-    stream.Read(out.data(), 1, out.size());
-    return out;
 }
 
 uint8_t IndexAt(const CxImage& image, uint32_t x, uint32_t y) {

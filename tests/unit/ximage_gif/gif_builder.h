@@ -46,9 +46,6 @@ struct GifWriter {
 // The colour of table entry i as Table() writes it.
 CxRgbQuad TableColor(int i, uint32_t seed = 0);
 
-bool DecodeGif(const Bytes& file, CxImage& image, int32_t frame = 0);
-Bytes EncodeGif(CxImage& image);
-
 // Index of pixel (x, y), y counted from the top.
 uint8_t IndexAt(const CxImage& image, uint32_t x, uint32_t y);
 

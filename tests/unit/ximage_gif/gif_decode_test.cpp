@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "gif_builder.h"
+#include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_gif.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -12,6 +13,7 @@
 namespace {
 
 using namespace giftest;
+using qlry::test::DecodeBytes;
 
 std::vector<uint8_t> Ramp(size_t count, int modulo) {
     std::vector<uint8_t> v(count);
@@ -32,8 +34,9 @@ TEST(GifDecode, Gif87aAndGif89aDecodeAlikeAndOtherSignaturesAreRefused) {
     const auto pixels = Ramp(12 * 5, 256);
     for (const char* signature : {"GIF87a", "GIF89a", "GIF8zz"}) {
         CxImage image;
-        ASSERT_TRUE(DecodeGif(GifWriter(signature).Screen(12, 5, 256).Image(0, 0, 12, 5).Pixels(pixels).Trailer().bytes,
-                              image))
+        ASSERT_TRUE(
+            DecodeBytes(GifWriter(signature).Screen(12, 5, 256).Image(0, 0, 12, 5).Pixels(pixels).Trailer().bytes,
+                        image, CXIMAGE_FORMAT_GIF))
             << signature;
         EXPECT_EQ(image.GetType(), CXIMAGE_FORMAT_GIF);
         EXPECT_EQ(image.GetBpp(), 8u);
@@ -43,12 +46,13 @@ TEST(GifDecode, Gif87aAndGif89aDecodeAlikeAndOtherSignaturesAreRefused) {
     for (const char* signature : {"GIF7aa", "gif89a", "GIF9aa"}) {
         CxImage image;
         image.SetLastErrorText("before");
-        EXPECT_FALSE(DecodeGif(GifWriter(signature).Screen(2, 2, 2).Image(0, 0, 2, 2).Pixels({0, 1, 1, 0}).bytes, image));
+        EXPECT_FALSE(DecodeBytes(GifWriter(signature).Screen(2, 2, 2).Image(0, 0, 2, 2).Pixels({0, 1, 1, 0}).bytes,
+                                 image, CXIMAGE_FORMAT_GIF));
         EXPECT_FALSE(image.IsValid());
         EXPECT_STREQ(image.GetLastError(), "before") << "GIF decoding writes no text of its own";
     }
     CxImage tooShort;
-    EXPECT_FALSE(DecodeGif({'G', 'I', 'F', '8', '9', 'a', 1, 0}, tooShort));
+    EXPECT_FALSE(DecodeBytes({'G', 'I', 'F', '8', '9', 'a', 1, 0}, tooShort, CXIMAGE_FORMAT_GIF));
 }
 
 TEST(GifDecode, ProbeModeGivesTheScreenSizeOnly) {
@@ -66,8 +70,9 @@ TEST(GifDecode, ProbeModeGivesTheScreenSizeOnly) {
 TEST(GifDecode, SmallImageSitsAtItsOffsetOnATransparentCanvas) {
     const auto pixels = Ramp(3 * 2, 16);
     CxImage image;
-    ASSERT_TRUE(DecodeGif(
-        GifWriter().Screen(7, 6, 16).Control(0x01, 0, 9).Image(2, 3, 3, 2).Pixels(pixels, 4).Trailer().bytes, image));
+    ASSERT_TRUE(DecodeBytes(
+        GifWriter().Screen(7, 6, 16).Control(0x01, 0, 9).Image(2, 3, 3, 2).Pixels(pixels, 4).Trailer().bytes, image,
+        CXIMAGE_FORMAT_GIF));
     ASSERT_EQ(image.GetWidth(), 7u);
     ASSERT_EQ(image.GetHeight(), 6u);
     EXPECT_EQ(image.GetBpp(), 4u);
@@ -79,7 +84,8 @@ TEST(GifDecode, SmallImageSitsAtItsOffsetOnATransparentCanvas) {
         }
     // Without a graphic control extension the canvas is index 0, with no transparency.
     CxImage plain;
-    ASSERT_TRUE(DecodeGif(GifWriter().Screen(5, 4, 16).Image(1, 1, 2, 2).Pixels({3, 4, 5, 6}, 4).Trailer().bytes, plain));
+    ASSERT_TRUE(DecodeBytes(GifWriter().Screen(5, 4, 16).Image(1, 1, 2, 2).Pixels({3, 4, 5, 6}, 4).Trailer().bytes,
+                            plain, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(plain.GetTransIndex(), -1);
     EXPECT_EQ(IndexAt(plain, 0, 0), 0);
     EXPECT_EQ(IndexAt(plain, 4, 3), 0);
@@ -89,20 +95,23 @@ TEST(GifDecode, SmallImageSitsAtItsOffsetOnATransparentCanvas) {
 TEST(GifDecode, TransparentPixelsOfTheImageShowTheCanvas) {
     // Index 5 is transparent in the image; the canvas below holds the same 5.
     CxImage image;
-    ASSERT_TRUE(DecodeGif(
-        GifWriter().Screen(3, 1, 256).Control(0x01, 0, 5).Image(0, 0, 3, 1).Pixels({1, 5, 2}).Trailer().bytes, image));
+    ASSERT_TRUE(DecodeBytes(
+        GifWriter().Screen(3, 1, 256).Control(0x01, 0, 5).Image(0, 0, 3, 1).Pixels({1, 5, 2}).Trailer().bytes, image,
+        CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(IndexAt(image, 0, 0), 1);
     EXPECT_EQ(IndexAt(image, 1, 0), 5);
     EXPECT_EQ(IndexAt(image, 2, 0), 2);
     // With a transparent index, the entries the table lacks are white.
     CxImage small;
-    ASSERT_TRUE(DecodeGif(
-        GifWriter().Screen(2, 1, 4).Control(0x01, 0, 3).Image(0, 0, 2, 1).Pixels({0, 3}, 2).Trailer().bytes, small));
+    ASSERT_TRUE(
+        DecodeBytes(GifWriter().Screen(2, 1, 4).Control(0x01, 0, 3).Image(0, 0, 2, 1).Pixels({0, 3}, 2).Trailer().bytes,
+                    small, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(small.GetBpp(), 4u);
     EXPECT_EQ(small.GetPaletteColor(2), TableColor(2));
     for (uint8_t i = 4; i < 16; ++i) EXPECT_EQ(small.GetPaletteColor(i), (CxRgbQuad{255, 255, 255, 0})) << int(i);
     CxImage opaque;
-    ASSERT_TRUE(DecodeGif(GifWriter().Screen(2, 1, 4).Image(0, 0, 2, 1).Pixels({0, 3}, 2).Trailer().bytes, opaque));
+    ASSERT_TRUE(DecodeBytes(GifWriter().Screen(2, 1, 4).Image(0, 0, 2, 1).Pixels({0, 3}, 2).Trailer().bytes, opaque,
+                            CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(opaque.GetPaletteColor(5), (CxRgbQuad{0, 0, 0, 0}));
 }
 
@@ -115,14 +124,16 @@ TEST(GifDecode, DepthFollowsTheTableSize) {
         const int codeSize = c.entries <= 4 ? 2 : c.entries <= 16 ? 4 : 8;
         const auto pixels = Ramp(9 * 3, c.entries);
         CxImage image;
-        ASSERT_TRUE(DecodeGif(
-            GifWriter().Screen(9, 3, c.entries).Image(0, 0, 9, 3).Pixels(pixels, codeSize).Trailer().bytes, image));
+        ASSERT_TRUE(
+            DecodeBytes(GifWriter().Screen(9, 3, c.entries).Image(0, 0, 9, 3).Pixels(pixels, codeSize).Trailer().bytes,
+                        image, CXIMAGE_FORMAT_GIF));
         EXPECT_EQ(image.GetBpp(), c.bpp) << c.entries;
         ExpectIndices(image, 9, 3, pixels, std::to_string(c.entries) + " entries");
         // A local table decides for its image.
         CxImage local;
-        ASSERT_TRUE(DecodeGif(
-            GifWriter().Screen(9, 3, 256).Image(0, 0, 9, 3, c.entries).Pixels(pixels, codeSize).Trailer().bytes, local));
+        ASSERT_TRUE(DecodeBytes(
+            GifWriter().Screen(9, 3, 256).Image(0, 0, 9, 3, c.entries).Pixels(pixels, codeSize).Trailer().bytes, local,
+            CXIMAGE_FORMAT_GIF));
         EXPECT_EQ(local.GetBpp(), c.bpp) << c.entries;
         EXPECT_EQ(local.GetPaletteColor(1), TableColor(1, 1));
     }
@@ -144,9 +155,9 @@ TEST(GifDecode, InterlacedRowsLandInPlaceForEveryHeight) {
         for (uint32_t r : order)
             for (uint32_t x = 0; x < width; ++x) stored.push_back(picture[r * width + x]);
         CxImage image;
-        ASSERT_TRUE(DecodeGif(
+        ASSERT_TRUE(DecodeBytes(
             GifWriter().Screen(width, height, 256).Image(0, 0, width, height, 0, true).Pixels(stored).Trailer().bytes,
-            image));
+            image, CXIMAGE_FORMAT_GIF));
         ExpectIndices(image, width, height, picture, "interlaced height " + std::to_string(height));
     }
 }
@@ -154,13 +165,14 @@ TEST(GifDecode, InterlacedRowsLandInPlaceForEveryHeight) {
 TEST(GifDecode, DataPastTheLastRowIsDropped) {
     // Non-interlaced: a third row of data does not wrap onto the picture.
     CxImage plain;
-    ASSERT_TRUE(DecodeGif(GifWriter().Screen(2, 2, 256).Image(0, 0, 2, 2).Pixels({1, 2, 3, 4, 9, 9}).Trailer().bytes,
-                          plain));
+    ASSERT_TRUE(DecodeBytes(GifWriter().Screen(2, 2, 256).Image(0, 0, 2, 2).Pixels({1, 2, 3, 4, 9, 9}).Trailer().bytes,
+                            plain, CXIMAGE_FORMAT_GIF));
     ExpectIndices(plain, 2, 2, {1, 2, 3, 4}, "non-interlaced");
     // Interlaced: after the fourth pass nothing more is written.
     CxImage interlaced;
-    ASSERT_TRUE(DecodeGif(
-        GifWriter().Screen(1, 3, 256).Image(0, 0, 1, 3, 0, true).Pixels({1, 3, 2, 9, 9, 9}).Trailer().bytes, interlaced));
+    ASSERT_TRUE(
+        DecodeBytes(GifWriter().Screen(1, 3, 256).Image(0, 0, 1, 3, 0, true).Pixels({1, 3, 2, 9, 9, 9}).Trailer().bytes,
+                    interlaced, CXIMAGE_FORMAT_GIF));
     ExpectIndices(interlaced, 1, 3, {1, 2, 3}, "interlaced");
 }
 
@@ -168,14 +180,14 @@ TEST(GifDecode, ShortDataLeavesTheRestAsCreated) {
     CxImage image;
     // Two and a half rows, ended by a zero-length sub-block without an end code.
     Bytes packed = PackCodes({256, 1, 2, 3, 4, 5}, 8);
-    ASSERT_TRUE(DecodeGif(GifWriter().Screen(2, 4, 256).Image(0, 0, 2, 4).Data(ImageData(8, packed)).Trailer().bytes,
-                          image));
+    ASSERT_TRUE(DecodeBytes(GifWriter().Screen(2, 4, 256).Image(0, 0, 2, 4).Data(ImageData(8, packed)).Trailer().bytes,
+                            image, CXIMAGE_FORMAT_GIF));
     ExpectIndices(image, 2, 4, {1, 2, 3, 4, 5, 0, 0, 0}, "partial row delivered");
     // A stream that ends inside a sub-block: the row in progress is dropped.
     Bytes cut = GifWriter().Screen(2, 4, 256).Image(0, 0, 2, 4).Data(ImageData(8, packed, 2)).bytes;
     cut.resize(cut.size() - 2);
     CxImage broken;
-    ASSERT_TRUE(DecodeGif(cut, broken));
+    ASSERT_TRUE(DecodeBytes(cut, broken, CXIMAGE_FORMAT_GIF));
     ExpectIndices(broken, 2, 4, {1, 2, 3, 4, 0, 0, 0, 0}, "cut inside a sub-block");
 }
 
@@ -183,8 +195,9 @@ TEST(GifDecode, CodeSizeOutsideTwoToNineDecodesNothing) {
     for (int size : {0, 1, 10, 12, 255}) {
         Bytes data{static_cast<uint8_t>(size), 2, 0xFF, 0xFF, 0};
         CxImage image;
-        ASSERT_TRUE(DecodeGif(GifWriter().Screen(3, 2, 256).Control(1, 0, 4).Image(0, 0, 3, 2).Data(data).Trailer().bytes,
-                              image))
+        ASSERT_TRUE(
+            DecodeBytes(GifWriter().Screen(3, 2, 256).Control(1, 0, 4).Image(0, 0, 3, 2).Data(data).Trailer().bytes,
+                        image, CXIMAGE_FORMAT_GIF))
             << size;
         for (uint32_t x = 0; x < 3; ++x) EXPECT_EQ(IndexAt(image, x, 0), 0) << size;
     }
@@ -202,17 +215,18 @@ TEST(GifDecode, DescriptorsBeyondTheScreenAreNotCountedOrDrawn) {
                            .Trailer()
                            .bytes;
     CxImage image;
-    ASSERT_TRUE(DecodeGif(file, image));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(image.GetNumFrames(), 1);
     EXPECT_EQ(IndexAt(image, 1, 1), 1);
     EXPECT_EQ(IndexAt(image, 2, 2), 4);
     EXPECT_EQ(IndexAt(image, 3, 0), 0);
     CxImage second;
-    EXPECT_FALSE(DecodeGif(file, second, 1));
+    EXPECT_FALSE(DecodeBytes(file, second, CXIMAGE_FORMAT_GIF, 1));
     EXPECT_EQ(second.GetNumFrames(), 1) << "the count comes back on failure";
 
     CxImage none;
-    EXPECT_FALSE(DecodeGif(GifWriter().Screen(2, 2, 256).Image(1, 1, 2, 2).Pixels({1, 2, 3, 4}).Trailer().bytes, none));
+    EXPECT_FALSE(DecodeBytes(GifWriter().Screen(2, 2, 256).Image(1, 1, 2, 2).Pixels({1, 2, 3, 4}).Trailer().bytes, none,
+                             CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(none.GetNumFrames(), 0);
 }
 
@@ -232,20 +246,20 @@ TEST(GifDecode, LaterFramesComposeOverTheEarlierOnes) {
                            .Trailer()
                            .bytes;
     CxImage first, second, third;
-    ASSERT_TRUE(DecodeGif(file, first, 0));
+    ASSERT_TRUE(DecodeBytes(file, first, CXIMAGE_FORMAT_GIF, 0));
     EXPECT_EQ(first.GetNumFrames(), 3);
     EXPECT_EQ(first.GetInfo().frameDelay, 10u) << "the delay of the first image, not the last";
     ExpectIndices(first, 3, 2, {1, 1, 1, 1, 1, 1}, "frame 0");
-    ASSERT_TRUE(DecodeGif(file, second, 1));
+    ASSERT_TRUE(DecodeBytes(file, second, CXIMAGE_FORMAT_GIF, 1));
     ExpectIndices(second, 3, 2, {1, 1, 2, 1, 1, 1}, "frame 1 keeps what its transparent pixel shows");
     EXPECT_EQ(second.GetInfo().frameDelay, 20u);
-    ASSERT_TRUE(DecodeGif(file, third, 2));
+    ASSERT_TRUE(DecodeBytes(file, third, CXIMAGE_FORMAT_GIF, 2));
     ExpectIndices(third, 3, 2, {0, 0, 0, 3, 0, 0}, "frame 1 disposed to the first transparent index");
     CxImage beyond;
-    EXPECT_FALSE(DecodeGif(file, beyond, 3));
+    EXPECT_FALSE(DecodeBytes(file, beyond, CXIMAGE_FORMAT_GIF, 3));
     EXPECT_EQ(beyond.GetNumFrames(), 3);
     CxImage negative;
-    EXPECT_FALSE(DecodeGif(file, negative, -1));
+    EXPECT_FALSE(DecodeBytes(file, negative, CXIMAGE_FORMAT_GIF, -1));
 }
 
 TEST(GifDecode, TransparencyOfLaterFramesDoesNotLeakIntoTheFirst) {
@@ -259,11 +273,11 @@ TEST(GifDecode, TransparencyOfLaterFramesDoesNotLeakIntoTheFirst) {
                            .Trailer()
                            .bytes;
     CxImage image;
-    ASSERT_TRUE(DecodeGif(file, image));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(image.GetTransIndex(), -1);
     EXPECT_EQ(image.GetPaletteColor(200), (CxRgbQuad{0, 0, 0, 0})) << "no white padding without transparency";
     CxImage second;
-    ASSERT_TRUE(DecodeGif(file, second, 1));
+    ASSERT_TRUE(DecodeBytes(file, second, CXIMAGE_FORMAT_GIF, 1));
     EXPECT_EQ(second.GetTransIndex(), -1) << "the first image's transparency rules the canvas";
 }
 
@@ -295,13 +309,13 @@ TEST(GifDecode, BrokenExtensionsEndTheScan) {
     rest.Image(0, 0, 2, 1).Pixels({1, 0}, 2).Trailer();
     badControl.insert(badControl.end(), rest.bytes.begin(), rest.bytes.end());
     CxImage image;
-    EXPECT_FALSE(DecodeGif(badControl, image));
+    EXPECT_FALSE(DecodeBytes(badControl, image, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(image.GetNumFrames(), 1) << "counting reads past it";
     // An application block whose first block is not 11 bytes, after the image: the picture stays.
     Bytes badApplication = GifWriter().Screen(2, 1, 2).Image(0, 0, 2, 1).Pixels({1, 0}, 2).bytes;
     badApplication.insert(badApplication.end(), {0x21, 0xFF, 3, 'a', 'b', 'c', 0, 0x3B});
     CxImage kept;
-    ASSERT_TRUE(DecodeGif(badApplication, kept));
+    ASSERT_TRUE(DecodeBytes(badApplication, kept, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(IndexAt(kept, 0, 0), 1);
     // Unknown extensions and stray bytes between blocks are skipped.
     Bytes stray = GifWriter().Screen(2, 1, 2).bytes;
@@ -311,7 +325,7 @@ TEST(GifDecode, BrokenExtensionsEndTheScan) {
     image2.Image(0, 0, 2, 1).Pixels({0, 1}, 2).Trailer();
     stray.insert(stray.end(), image2.bytes.begin(), image2.bytes.end());
     CxImage skipped;
-    ASSERT_TRUE(DecodeGif(stray, skipped));
+    ASSERT_TRUE(DecodeBytes(stray, skipped, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(IndexAt(skipped, 1, 0), 1);
 }
 
@@ -330,7 +344,7 @@ TEST(GifDecode, TilesWithoutAGlobalTableMakeOne24BitPicture) {
     }
     w.Trailer();
     CxImage image;
-    ASSERT_TRUE(DecodeGif(w.bytes, image));
+    ASSERT_TRUE(DecodeBytes(w.bytes, image, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(image.GetBpp(), 24u);
     EXPECT_EQ(image.GetNumFrames(), 4);
     EXPECT_EQ(image.GetTransIndex(), -1);
@@ -343,8 +357,8 @@ TEST(GifDecode, TilesWithoutAGlobalTableMakeOne24BitPicture) {
             }
     // A single such image is an ordinary palette image.
     CxImage single;
-    ASSERT_TRUE(DecodeGif(GifWriter().Screen(5, 4, 0).Image(1, 1, 2, 2, 4).Pixels({0, 1, 2, 3}, 2).Trailer().bytes,
-                          single));
+    ASSERT_TRUE(DecodeBytes(GifWriter().Screen(5, 4, 0).Image(1, 1, 2, 2, 4).Pixels({0, 1, 2, 3}, 2).Trailer().bytes,
+                            single, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(single.GetBpp(), 4u);
     EXPECT_EQ(IndexAt(single, 2, 2), 3);
 }
@@ -360,7 +374,7 @@ TEST(GifDecode, TiledPictureTakesTheLastTransparentColour) {
         .Pixels({3, 0}, 2)
         .Trailer();
     CxImage image;
-    ASSERT_TRUE(DecodeGif(w.bytes, image));
+    ASSERT_TRUE(DecodeBytes(w.bytes, image, CXIMAGE_FORMAT_GIF));
     ASSERT_EQ(image.GetBpp(), 24u);
     EXPECT_EQ(image.GetTransIndex(), 0);
     EXPECT_EQ(image.GetTransColor().rgbRed, TableColor(3, 1).rgbRed);
@@ -371,18 +385,14 @@ TEST(GifDecode, EscapeCancels) {
     const Bytes file = GifWriter().Screen(2, 1, 2).Image(0, 0, 2, 1).Pixels({1, 0}, 2).Trailer().bytes;
     CxImage image;
     image.SetEscape(1);
-    Bytes copy = file;
-    CxMemStream stream(copy.data(), static_cast<int32_t>(copy.size()));
-    EXPECT_FALSE(image.Decode(&stream, CXIMAGE_FORMAT_GIF));
+    EXPECT_FALSE(DecodeBytes(file, image, CXIMAGE_FORMAT_GIF));
     EXPECT_FALSE(image.IsValid());
 }
 
 TEST(GifDecode, DetectionFindsGifAfterBmpAndJpeg) {
     const Bytes file = GifWriter().Screen(2, 1, 2).Image(0, 0, 2, 1).Pixels({1, 0}, 2).Trailer().bytes;
-    Bytes copy = file;
-    CxMemStream stream(copy.data(), static_cast<int32_t>(copy.size()));
     CxImage image;
-    ASSERT_TRUE(image.Decode(&stream, CXIMAGE_FORMAT_UNKNOWN));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_UNKNOWN));
     EXPECT_EQ(image.GetType(), CXIMAGE_FORMAT_GIF);
     EXPECT_EQ(image.GetBpp(), 1u);
 }

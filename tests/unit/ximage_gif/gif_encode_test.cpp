@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "gif_builder.h"
-#include "ximage/codecs/ximage_gif.h"
+#include "support/codec_test_support.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {
 
 using namespace giftest;
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
 
 // The blocks of a file, walked by their lengths.
 struct Block {
@@ -83,7 +85,7 @@ TEST(GifEncode, EightBitImageLayout) {
     std::mt19937 rng(5);
     CxImage image;
     RandomPalette(image, 300, 200, 8, rng);
-    const Bytes file = EncodeGif(image);
+    const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
     ASSERT_GT(file.size(), 13u + 768u);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 6), "GIF89a");
     EXPECT_EQ(file[6] | file[7] << 8, 300);
@@ -110,7 +112,7 @@ TEST(GifEncode, EightBitImageLayout) {
     EXPECT_EQ(trailer, file.size() - 1);
 
     CxImage back;
-    ASSERT_TRUE(DecodeGif(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_GIF));
     ASSERT_EQ(back.GetBpp(), 8u);
     for (uint32_t y = 0; y < 200; ++y)
         for (uint32_t x = 0; x < 300; ++x) ASSERT_EQ(back.GetPixelIndex(x, y), image.GetPixelIndex(x, y));
@@ -127,7 +129,7 @@ TEST(GifEncode, HeaderBytesForEachDepthAndTransparency) {
         CxImage image;
     RandomPalette(image, 13, 7, c.bpp, rng);
         image.SetTransIndex(1);
-        const Bytes file = EncodeGif(image);
+        const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
         ASSERT_FALSE(file.empty());
         EXPECT_EQ(file[10], c.packed) << c.bpp;
         size_t trailer = 0;
@@ -138,7 +140,7 @@ TEST(GifEncode, HeaderBytesForEachDepthAndTransparency) {
         EXPECT_EQ(file[g + 6], 1) << "transparent index";
         EXPECT_EQ(blocks[1].codeSize, c.codeSize);
         CxImage back;
-        ASSERT_TRUE(DecodeGif(file, back));
+        ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_GIF));
         EXPECT_EQ(back.GetBpp(), c.bpp);
         EXPECT_EQ(back.GetTransIndex(), 1);
         for (uint32_t y = 0; y < 7; ++y)
@@ -150,8 +152,8 @@ TEST(GifEncode, DelayAndCommentOfADecodedFileAreWrittenBack) {
     const Bytes source = GifWriter().Screen(2, 2, 4).Control(0x01, 77, 3).Image(0, 0, 2, 2).Pixels({0, 1, 2, 3}, 2)
                              .Trailer().bytes;
     CxImage image;
-    ASSERT_TRUE(DecodeGif(source, image));
-    const Bytes file = EncodeGif(image);
+    ASSERT_TRUE(DecodeBytes(source, image, CXIMAGE_FORMAT_GIF));
+    const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
     size_t trailer = 0;
     const auto blocks = WalkBlocks(file, trailer);
     ASSERT_EQ(blocks.size(), 2u);
@@ -166,7 +168,7 @@ TEST(GifEncode, TwentyFourBitImageBecomesTilesWithLocalTables) {
         for (uint32_t x = 0; x < 18; ++x)
             image.SetPixelColor(x, y, CxRgbQuad{static_cast<uint8_t>(x * 13), static_cast<uint8_t>(y * 15),
                                                 static_cast<uint8_t>(x * y), 0});
-    const Bytes file = EncodeGif(image);
+    const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(file[10], 0x11) << "no global table";
     size_t trailer = 0;
@@ -189,7 +191,7 @@ TEST(GifEncode, TwentyFourBitImageBecomesTilesWithLocalTables) {
         EXPECT_EQ(tile.codeSize, 8);
     }
     CxImage back;
-    ASSERT_TRUE(DecodeGif(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_GIF));
     ASSERT_EQ(back.GetBpp(), 24u);
     EXPECT_EQ(back.GetNumFrames(), 4);
     for (uint32_t y = 0; y < 16; ++y)
@@ -205,9 +207,9 @@ TEST(GifEncode, PropertyRandomPaletteImagesRoundTrip) {
         const uint32_t height = 1 + 2 * (rng() % 60);
         CxImage image;
     RandomPalette(image, width, height, bpp, rng);
-        const Bytes file = EncodeGif(image);
+        const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
         CxImage back;
-        ASSERT_TRUE(DecodeGif(file, back)) << width << "x" << height << "x" << bpp;
+        ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_GIF)) << width << "x" << height << "x" << bpp;
         ASSERT_EQ(back.GetBpp(), bpp);
         ASSERT_EQ(back.GetWidth(), width);
         ASSERT_EQ(back.GetHeight(), height);
@@ -230,9 +232,9 @@ TEST(GifEncode, PropertyRandom24BitImagesKeepEveryColour) {
                 const uint32_t v = rng() % 3 == 0 ? 0x123456 : rng();  // repeats exercise the lowest-index search
                 image.SetPixelColor(x, y, CxImage::ColorRefToQuad(v & 0xFFFFFF));
             }
-        const Bytes file = EncodeGif(image);
+        const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
         CxImage back;
-        ASSERT_TRUE(DecodeGif(file, back)) << width << "x" << height;
+        ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_GIF)) << width << "x" << height;
         ASSERT_EQ(back.GetWidth(), width);
         ASSERT_EQ(back.GetHeight(), height);
         for (uint32_t y = 0; y < height; ++y)
@@ -248,7 +250,7 @@ TEST(GifEncode, TransparentTwentyFourBitTilesUseIndexZero) {
     image.SetTransIndex(0);
     image.SetTransColor(key);
     for (uint32_t x = 0; x < 20; ++x) image.SetPixelColor(x, 1, x % 2 ? key : CxRgbQuad{200, 100, 50, 0});
-    const Bytes file = EncodeGif(image);
+    const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
     size_t trailer = 0;
     const auto blocks = WalkBlocks(file, trailer);
     ASSERT_EQ(blocks.size(), 4u);
@@ -260,7 +262,7 @@ TEST(GifEncode, TransparentTwentyFourBitTilesUseIndexZero) {
     EXPECT_EQ(file[table + 1], key.rgbGreen);
     EXPECT_EQ(file[table + 2], key.rgbBlue);
     CxImage back;
-    ASSERT_TRUE(DecodeGif(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_GIF));
     EXPECT_EQ(back.GetTransIndex(), 0);
     EXPECT_EQ(back.GetTransColor().rgbRed, key.rgbRed);
 }

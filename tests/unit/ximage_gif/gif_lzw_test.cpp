@@ -5,11 +5,14 @@
 #include <vector>
 
 #include "gif_builder.h"
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace {
 
 using namespace giftest;
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
 
 std::vector<uint8_t> AllIndices(const CxImage& image) {
     std::vector<uint8_t> out;
@@ -27,14 +30,14 @@ std::vector<uint8_t> DecodeCodes(const std::vector<int>& codes, uint16_t width, 
                            .Data(ImageData(8, PackCodes(codes, 8), block))
                            .Trailer()
                            .bytes;
-    if (!DecodeGif(file, image)) return {};
+    if (!DecodeBytes(file, image, CXIMAGE_FORMAT_GIF)) return {};
     return AllIndices(image);
 }
 
 TEST(GifLzw, OneIndexPictureStartsWithClearAt9BitsInSmallSubBlocks) {
     CxImage image(256, 256, 8, CXIMAGE_FORMAT_BMP);
     image.Clear(7);
-    const Bytes file = EncodeGif(image);
+    const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_GIF);
     // Screen, 768-byte table, graphic control (8 bytes), descriptor (10), code size.
     const size_t data = 13 + 768 + 8 + 10;
     ASSERT_GT(file.size(), data + 3);
@@ -44,7 +47,7 @@ TEST(GifLzw, OneIndexPictureStartsWithClearAt9BitsInSmallSubBlocks) {
     EXPECT_EQ((first >> 9) & 0x1FF, 7u) << "then the index, 9 bits";
     for (size_t p = data + 1; file[p] != 0; p += 1 + file[p]) ASSERT_LE(file[p], 254);
     CxImage back;
-    ASSERT_TRUE(DecodeGif(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_GIF));
     for (uint8_t v : AllIndices(back)) ASSERT_EQ(v, 7);
 }
 
@@ -101,12 +104,12 @@ TEST(GifLzw, CodesBeyondTheTableAreCountedAndTheStreamResynchronises) {
     w.Screen(4, 1, 256).Image(0, 0, 4, 1).Data(ImageData(8, PackCodes({256, 1, 2, 900, 3, 257}, 8)));
     w.Image(0, 0, 4, 1).Pixels({9, 8, 7, 6}).Trailer();
     CxImage first;
-    ASSERT_TRUE(DecodeGif(w.bytes, first, 0));
+    ASSERT_TRUE(DecodeBytes(w.bytes, first, CXIMAGE_FORMAT_GIF, 0));
     EXPECT_EQ(first.GetNumFrames(), 2);
     // 900 decodes as the previous string plus its first character: "2 2".
     EXPECT_EQ(AllIndices(first), (std::vector<uint8_t>{1, 2, 2, 2}));
     CxImage second;
-    ASSERT_TRUE(DecodeGif(w.bytes, second, 1));
+    ASSERT_TRUE(DecodeBytes(w.bytes, second, CXIMAGE_FORMAT_GIF, 1));
     EXPECT_EQ(AllIndices(second), (std::vector<uint8_t>{9, 8, 7, 6}));
 }
 
@@ -123,7 +126,7 @@ TEST(GifLzw, CodesThatReferToEachOtherDoNotOverrunTheStack) {
                            .Data(ImageData(8, PackCodes(codes, 8)))
                            .Trailer()
                            .bytes;
-    EXPECT_TRUE(DecodeGif(file, image));
+    EXPECT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_GIF));
     EXPECT_TRUE(image.IsValid());
 }
 
@@ -138,7 +141,7 @@ TEST(GifLzw, CodeSizesTwoToNine) {
                                .Data(ImageData(size, PackCodes(LiteralCodes(pixels, size), size)))
                                .Trailer()
                                .bytes;
-        ASSERT_TRUE(DecodeGif(file, image)) << size;
+        ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_GIF)) << size;
         EXPECT_EQ(AllIndices(image), pixels) << size;
     }
 }

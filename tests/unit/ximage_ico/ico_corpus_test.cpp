@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "ico_test_support.h"
+#include "support/byte_builder.h"
+#include "support/codec_test_support.h"
 #include "support/corpus.h"
 #include "ximage/ximage.h"
 
 namespace {
 
-using namespace qlry::test::ico;
+using qlry::test::Bytes;
+using qlry::test::DecodeBytes;
+using qlry::test::Get32;
 
 // Images of files not marked broken that the decoder refuses, with the reason.
 const std::set<std::pair<std::string, int32_t>> kDeclined = {
@@ -40,9 +43,9 @@ TEST(IcoCorpus, EveryImageDecodesOrFailsCleanly) {
     int decodedImages = 0;
     for (const auto& entry : entries) {
         SCOPED_TRACE(entry.name);
-        const Bytes file = qlry::test::ReadCorpusBytes("ico/" + entry.name);
+        const Bytes file = qlry::test::ReadCorpusBytes(entry.path);
         CxImage first;
-        const bool ok = DecodeBytes(file, first);
+        const bool ok = DecodeBytes(file, first, CXIMAGE_FORMAT_ICO);
         if (!entry.corrupt) {
             ASSERT_TRUE(ok);
         }
@@ -54,8 +57,7 @@ TEST(IcoCorpus, EveryImageDecodesOrFailsCleanly) {
         ASSERT_GE(frames, 1);
         for (int32_t frame = 0; frame < frames; ++frame) {
             CxImage image;
-            image.SetFrame(frame);
-            const bool decoded = DecodeBytes(file, image);
+            const bool decoded = DecodeBytes(file, image, CXIMAGE_FORMAT_ICO, frame);
             if (!entry.corrupt && !kDeclined.count({entry.name, frame})) {
                 ASSERT_TRUE(decoded) << "frame " << frame;
             }
@@ -74,10 +76,10 @@ TEST(IcoCorpus, EveryImageDecodesOrFailsCleanly) {
             // What decodes encodes again when the icon format can hold it.
             if (image.GetWidth() < 256 && image.GetHeight() < 256) {
                 bool written = false;
-                const Bytes again = EncodeBytes(image, written);
+                const Bytes again = qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_ICO, &written);
                 EXPECT_TRUE(written);
                 CxImage back;
-                EXPECT_TRUE(DecodeBytes(again, back));
+                EXPECT_TRUE(DecodeBytes(again, back, CXIMAGE_FORMAT_ICO));
                 EXPECT_EQ(back.GetWidth(), image.GetWidth());
             }
         }
@@ -89,18 +91,19 @@ TEST(IcoCorpus, EveryTruncationFailsCleanlyOrDecodes) {
     for (const auto& entry : qlry::test::CorpusEntries("ico")) {
         if (entry.corrupt) continue;
         SCOPED_TRACE(entry.name);
-        const Bytes file = qlry::test::ReadCorpusBytes("ico/" + entry.name);
-        const size_t step = file.size() > 8192 ? file.size() / 700 : 1;
-        for (size_t cut = 0; cut < file.size(); cut += (cut < 64 ? 1 : step)) {
+        const Bytes file = qlry::test::ReadCorpusBytes(entry.path);
+        // Small files are cut at every length, large ones within their first
+        // 64 bytes and at 700 places over the whole.
+        const auto lengths = qlry::test::TruncationLengths(file.size(), file.size() > 8192 ? 65 : file.size(), 700);
+        qlry::test::ForEachTruncation(file, lengths, [&](const Bytes& prefix, size_t cut) {
             CxImage image(2, 2, 8);
-            const bool ok = DecodeBytes(Bytes(file.begin(), file.begin() + cut), image);
-            if (ok) {
+            if (DecodeBytes(prefix, image, CXIMAGE_FORMAT_ICO)) {
                 ASSERT_TRUE(image.IsValid()) << cut;
                 ASSERT_EQ(image.GetType(), uint32_t{CXIMAGE_FORMAT_ICO}) << cut;
             } else {
                 ASSERT_EQ(image.GetWidth(), 2u) << cut;  // the caller's image stays
             }
-        }
+        });
     }
 }
 

@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "ico_test_support.h"
+#include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_ico.h"
-#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 
 namespace {
 
 using namespace qlry::test::ico;
+using qlry::test::DecodeBytes;
 
 // A 16-entry palette whose entry i is blue i, green 255 - 16 i, red 16 i.
 Bytes Palette16() {
@@ -60,13 +61,13 @@ TEST(IcoDecode, HeaderTypeAndReservedAreChecked) {
     for (auto [type, reserved] : {std::pair{3, 0}, std::pair{0, 0}, std::pair{1, 1}}) {
         CxImage image;
         image.SetLastErrorText("before");
-        EXPECT_FALSE(DecodeBytes(IconFile({one}, uint16_t(type), uint16_t(reserved)), image))
+        EXPECT_FALSE(DecodeBytes(IconFile({one}, uint16_t(type), uint16_t(reserved)), image, CXIMAGE_FORMAT_ICO))
             << type << "/" << reserved;
         EXPECT_FALSE(image.IsValid());
         EXPECT_STREQ(image.GetLastError(), "before");  // the decoder writes no text
     }
     CxImage cursor;
-    ASSERT_TRUE(DecodeBytes(IconFile({one}, 2), cursor));
+    ASSERT_TRUE(DecodeBytes(IconFile({one}, 2), cursor, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(cursor.GetType(), uint32_t{CXIMAGE_FORMAT_ICO});
 }
 
@@ -76,7 +77,7 @@ TEST(IcoDecode, FrameSelectsTheImageAndNumFramesCountsThem) {
                                  BitmapImage(4, 2, 24, {}, Rows24(4, 2), Mask(4, 2, {}))});
     CxImage third;
     third.SetFrame(2);
-    ASSERT_TRUE(DecodeBytes(file, third));
+    ASSERT_TRUE(DecodeBytes(file, third, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(third.GetWidth(), 4u);
     EXPECT_EQ(third.GetHeight(), 2u);
     EXPECT_EQ(third.GetNumFrames(), 3);
@@ -84,12 +85,12 @@ TEST(IcoDecode, FrameSelectsTheImageAndNumFramesCountsThem) {
 
     CxImage past(2, 2, 8);
     past.SetFrame(3);
-    EXPECT_FALSE(DecodeBytes(file, past));
+    EXPECT_FALSE(DecodeBytes(file, past, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(past.GetNumFrames(), 3);  // handed back by the dispatch
     EXPECT_EQ(past.GetWidth(), 2u);     // the caller's image is untouched
     CxImage negative;
     negative.SetFrame(-1);
-    EXPECT_FALSE(DecodeBytes(file, negative));
+    EXPECT_FALSE(DecodeBytes(file, negative, CXIMAGE_FORMAT_ICO));
 }
 
 TEST(IcoDecode, FourBitCornerMaskTakesTheLowestUnusedIndex) {
@@ -97,7 +98,7 @@ TEST(IcoDecode, FourBitCornerMaskTakesTheLowestUnusedIndex) {
     const Bytes file = IconFile({BitmapImage(16, 16, 4, Palette16(), Rows4(16, 16, 3),
                                              Mask(16, 16, {{0, 0}, {15, 0}, {0, 15}, {15, 15}}))});
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(file, image));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetBpp(), 4u);
     EXPECT_EQ(image.GetTransIndex(), 3);
     EXPECT_FALSE(image.AlphaIsValid());
@@ -112,7 +113,7 @@ TEST(IcoDecode, FourBitCornerMaskTakesTheLowestUnusedIndex) {
 TEST(IcoDecode, EveryIndexInUseKeepsTheAlphaPlane) {
     const Bytes file = IconFile({BitmapImage(16, 16, 4, Palette16(), Rows4(16, 16, 16), Mask(16, 16, {{2, 3}}))});
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(file, image));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetTransIndex(), -1);
     ASSERT_TRUE(image.AlphaIsValid());
     EXPECT_EQ(image.AlphaGet(2, 3), 0);
@@ -122,7 +123,8 @@ TEST(IcoDecode, EveryIndexInUseKeepsTheAlphaPlane) {
 
 TEST(IcoDecode, NoMaskedPixelMeansNoTransparency) {
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(8, 8, 24, {}, Rows24(8, 8), Mask(8, 8, {}))}), image));
+    ASSERT_TRUE(
+        DecodeBytes(IconFile({BitmapImage(8, 8, 24, {}, Rows24(8, 8), Mask(8, 8, {}))}), image, CXIMAGE_FORMAT_ICO));
     EXPECT_FALSE(image.AlphaIsValid());
     EXPECT_EQ(image.GetTransIndex(), -1);
     EXPECT_EQ(image.GetPixelColor(7, 5, false), (CxRgbQuad{17, 25, 35, 0}));
@@ -133,7 +135,8 @@ TEST(IcoDecode, TwentyFourBitMaskOfOneColourBecomesTheTransparentColour) {
     const std::vector<std::pair<uint32_t, uint32_t>> masked = {{1, 1}, {2, 1}, {9, 14}};
     for (auto [x, y] : masked) std::memset(&rows[y * RowBytes(16, 24) + 3 * x], 0, 3);
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(16, 16, 24, {}, rows, Mask(16, 16, masked))}), image));
+    ASSERT_TRUE(
+        DecodeBytes(IconFile({BitmapImage(16, 16, 24, {}, rows, Mask(16, 16, masked))}), image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetBpp(), 24u);
     EXPECT_EQ(image.GetTransIndex(), 0);
     EXPECT_EQ(image.GetTransColor(), (CxRgbQuad{0, 0, 0, 0}));
@@ -141,7 +144,8 @@ TEST(IcoDecode, TwentyFourBitMaskOfOneColourBecomesTheTransparentColour) {
 
     // Masked pixels of different colours: an alpha plane with 0 there.
     CxImage mixed;
-    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(16, 16, 24, {}, Rows24(16, 16), Mask(16, 16, masked))}), mixed));
+    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(16, 16, 24, {}, Rows24(16, 16), Mask(16, 16, masked))}), mixed,
+                            CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(mixed.GetTransIndex(), -1);
     ASSERT_TRUE(mixed.AlphaIsValid());
     for (uint32_t y = 0; y < 16; ++y)
@@ -162,7 +166,7 @@ Bytes Pixels32(uint32_t width, uint32_t height, uint8_t alphaBase) {
 TEST(IcoDecode, ThirtyTwoBitsGiveTwentyFourBitsAndAnAlphaPlane) {
     const Bytes file = IconFile({BitmapImage(5, 3, 32, {}, Pixels32(5, 3, 100), Mask(5, 3, {{1, 1}}))});
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(file, image));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetBpp(), 24u);
     ASSERT_TRUE(image.AlphaIsValid());
     for (uint32_t y = 0; y < 3; ++y)
@@ -175,7 +179,8 @@ TEST(IcoDecode, ThirtyTwoBitsGiveTwentyFourBitsAndAnAlphaPlane) {
 TEST(IcoDecode, ThirtyTwoBitsWithoutAlphaAreOpaqueUnderTheirMask) {
     // Old tools leave the fourth byte 0: the picture is opaque but for the mask.
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(5, 3, 32, {}, Pixels32(5, 3, 0), Mask(5, 3, {{4, 2}}))}), image));
+    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(5, 3, 32, {}, Pixels32(5, 3, 0), Mask(5, 3, {{4, 2}}))}), image,
+                            CXIMAGE_FORMAT_ICO));
     ASSERT_TRUE(image.AlphaIsValid());
     EXPECT_EQ(image.AlphaGet(0, 0), 255);
     EXPECT_EQ(image.AlphaGet(4, 2), 0);
@@ -184,7 +189,8 @@ TEST(IcoDecode, ThirtyTwoBitsWithoutAlphaAreOpaqueUnderTheirMask) {
 TEST(IcoDecode, ThirtyTwoBitAlphaWinsOverAnAllSetMask) {
     Bytes mask(size_t{MaskRowBytes(5)} * 3, 0xFF);
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(5, 3, 32, {}, Pixels32(5, 3, 50), mask)}), image));
+    ASSERT_TRUE(
+        DecodeBytes(IconFile({BitmapImage(5, 3, 32, {}, Pixels32(5, 3, 50), mask)}), image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetPixelColor(2, 1, false), (CxRgbQuad{2, 1, 3, 0}));  // not inverted
     EXPECT_EQ(image.AlphaGet(2, 1), 52);
 }
@@ -192,7 +198,8 @@ TEST(IcoDecode, ThirtyTwoBitAlphaWinsOverAnAllSetMask) {
 TEST(IcoDecode, AllSetMaskMeansTransparentIndexZeroAndNegative) {
     Bytes mask(size_t{MaskRowBytes(16)} * 16, 0xFF);
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(16, 16, 4, Palette16(), Rows4(16, 16, 16), mask)}), image));
+    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(16, 16, 4, Palette16(), Rows4(16, 16, 16), mask)}), image,
+                            CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetTransIndex(), 0);
     EXPECT_FALSE(image.AlphaIsValid());
     const CxRgbQuad c = image.GetPaletteColor(1);
@@ -210,7 +217,7 @@ TEST(IcoDecode, SixteenBitRowsAreWidenedNotMisread) {
         Put16(rows, 0);
     }
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(3, 2, 16, {}, rows, Mask(3, 2, {}))}), image));
+    ASSERT_TRUE(DecodeBytes(IconFile({BitmapImage(3, 2, 16, {}, rows, Mask(3, 2, {}))}), image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetBpp(), 24u);
     // Five bits widen as the BMP codec widens them: shifted up by three.
     EXPECT_EQ(image.GetPixelColor(0, 0, false), (CxRgbQuad{0, 0, 0xF8, 0}));
@@ -225,12 +232,12 @@ TEST(IcoDecode, UnknownDepthsAndCompressionsFailCleanly) {
         IconImage img = BitmapImage(4, 4, 8, Bytes(1024, 0), Bytes(16, 1), Mask(4, 4, {}));
         img.data[14] = uint8_t(bpp);
         CxImage image;
-        EXPECT_FALSE(DecodeBytes(IconFile({img}), image)) << bpp;
+        EXPECT_FALSE(DecodeBytes(IconFile({img}), image, CXIMAGE_FORMAT_ICO)) << bpp;
     }
     IconImage rle = BitmapImage(4, 4, 8, Bytes(1024, 0), Bytes(16, 1), Mask(4, 4, {}));
     rle.data[16] = 1;  // BI_RLE8
     CxImage image;
-    EXPECT_FALSE(DecodeBytes(IconFile({rle}), image));
+    EXPECT_FALSE(DecodeBytes(IconFile({rle}), image, CXIMAGE_FORMAT_ICO));
 }
 
 TEST(IcoDecode, LongerInfoHeadersPutThePaletteAfterThem) {
@@ -242,7 +249,7 @@ TEST(IcoDecode, LongerInfoHeadersPutThePaletteAfterThem) {
     img.data.insert(img.data.end(), {0x40, 0, 0, 0});            // pixel 1 = index 1
     img.data.insert(img.data.end(), {0, 0, 0, 0});               // mask
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({img}), image));
+    ASSERT_TRUE(DecodeBytes(IconFile({img}), image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetPaletteColor(0), (CxRgbQuad{9, 8, 7, 0}));
     EXPECT_EQ(image.GetPixelColor(1, 0), (CxRgbQuad{1, 2, 3, 0}));
 }
@@ -252,7 +259,7 @@ TEST(IcoDecode, ZeroSizeBytesMean256) {
                                 Mask(256, 256, {}));
     ASSERT_EQ(img.entryWidth, 0);  // 256 does not fit the byte
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({img}), image));
+    ASSERT_TRUE(DecodeBytes(IconFile({img}), image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetWidth(), 256u);
     EXPECT_EQ(image.GetHeight(), 256u);
     EXPECT_EQ(image.GetPixelIndex(255, 100), 1);
@@ -263,7 +270,7 @@ TEST(IcoDecode, AnInfoHeaderThatDisagreesWithTheEntryLaysOutTheRows) {
     img.entryWidth = 16;
     img.entryHeight = 16;
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(IconFile({img}), image));
+    ASSERT_TRUE(DecodeBytes(IconFile({img}), image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetWidth(), 8u);
     EXPECT_EQ(image.GetHeight(), 4u);
     EXPECT_EQ(image.GetPixelColor(7, 3, false), (CxRgbQuad{17, 23, 21, 0}));
@@ -279,11 +286,7 @@ Bytes PngOf(uint32_t width, uint32_t height) {
             picture.SetPixelColor(x, y, CxRgbQuad{uint8_t(x), uint8_t(y), 77, 0});
             picture.AlphaSet(x, y, uint8_t(x * 4));
         }
-    CxMemStream stream;
-    stream.Open();
-    picture.Encode(&stream, CXIMAGE_FORMAT_PNG);
-    const uint8_t* data = stream.GetBuffer(false);
-    return Bytes(data, data + stream.Size());
+    return qlry::test::EncodeBytes(picture, CXIMAGE_FORMAT_PNG);
 }
 
 TEST(IcoDecode, PngEntriesAreDecodedWithTheirAlpha) {
@@ -292,7 +295,7 @@ TEST(IcoDecode, PngEntriesAreDecodedWithTheirAlpha) {
     const Bytes file = IconFile({BitmapImage(4, 2, 24, {}, Rows24(4, 2), Mask(4, 2, {})), png});
     CxImage image;
     image.SetFrame(1);
-    ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_ICO)) << image.GetLastError();
     EXPECT_EQ(image.GetType(), uint32_t{CXIMAGE_FORMAT_ICO});
     EXPECT_EQ(image.GetNumFrames(), 2);
     EXPECT_EQ(image.GetFrame(), 1);
@@ -305,13 +308,13 @@ TEST(IcoDecode, PngEntriesAreDecodedWithTheirAlpha) {
     // A resource size that claims more than the file holds: the slice ends with the file.
     png.resourceBytes = 0x7FFFFFFF;
     CxImage claimed;
-    ASSERT_TRUE(DecodeBytes(IconFile({png}), claimed));
+    ASSERT_TRUE(DecodeBytes(IconFile({png}), claimed, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(claimed.GetWidth(), 40u);
     // A cut PNG fails.
     Bytes cut = IconFile({png});
     cut.resize(cut.size() - 30);
     CxImage broken;
-    EXPECT_FALSE(DecodeBytes(cut, broken));
+    EXPECT_FALSE(DecodeBytes(cut, broken, CXIMAGE_FORMAT_ICO));
 }
 
 TEST(IcoDecode, OffsetsAndSizesOutsideTheFileFail) {
@@ -324,13 +327,13 @@ TEST(IcoDecode, OffsetsAndSizesOutsideTheFileFail) {
         bad[20] = uint8_t(offset >> 16);
         bad[21] = uint8_t(offset >> 24);
         CxImage image;
-        EXPECT_FALSE(DecodeBytes(bad, image)) << offset;
+        EXPECT_FALSE(DecodeBytes(bad, image, CXIMAGE_FORMAT_ICO)) << offset;
     }
     // A directory longer than the file.
     Bytes many = file;
     many[4] = 40;
     CxImage image;
-    EXPECT_FALSE(DecodeBytes(many, image));
+    EXPECT_FALSE(DecodeBytes(many, image, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(image.GetNumFrames(), 40);
     // A header that claims a huge picture is refused before anything is allocated.
     IconImage huge = good;
@@ -339,23 +342,22 @@ TEST(IcoDecode, OffsetsAndSizesOutsideTheFileFail) {
     huge.data[8] = 0xFE;
     huge.data[9] = 0xFF;
     CxImage big;
-    EXPECT_FALSE(DecodeBytes(IconFile({huge}), big));
+    EXPECT_FALSE(DecodeBytes(IconFile({huge}), big, CXIMAGE_FORMAT_ICO));
 }
 
 TEST(IcoDecode, ShortMaskFinishesAndShortColourFails) {
     const Bytes file = IconFile({BitmapImage(8, 8, 24, {}, Rows24(8, 8), Mask(8, 8, {{1, 1}}))});
     const size_t maskStart = file.size() - 8 * 4;
-    for (size_t cut = 0; cut < file.size(); ++cut) {
-        CxImage image;
-        const bool ok = DecodeBytes(Bytes(file.begin(), file.begin() + cut), image);
-        ASSERT_EQ(ok, cut >= maskStart) << cut;
+    const auto everyLength = qlry::test::TruncationLengths(file.size(), file.size(), 0);
+    qlry::test::ForEachTruncation(file, everyLength, CXIMAGE_FORMAT_ICO, [&](bool ok, CxImage& image, size_t cut) {
+        ASSERT_EQ(ok, cut >= maskStart);
         if (ok) {
             EXPECT_EQ(image.GetTransIndex(), -1);  // the mask was never applied
             EXPECT_EQ(image.GetPixelColor(7, 7, false), (CxRgbQuad{17, 27, 49, 0}));
         }
-    }
+    });
     CxImage whole;
-    ASSERT_TRUE(DecodeBytes(file, whole));
+    ASSERT_TRUE(DecodeBytes(file, whole, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(whole.GetTransIndex(), 0);
     EXPECT_EQ(whole.GetTransColor(), (CxRgbQuad{11, 21, 1, 0}));
 }

@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "ico_test_support.h"
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace {
 
 using namespace qlry::test::ico;
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
 
 bool MaskBitAt(const Bytes& file, size_t maskStart, uint32_t width, uint32_t x, uint32_t y) {
     return (file[maskStart + y * MaskRowBytes(width) + x / 8] & (0x80 >> (x % 8))) != 0;
@@ -27,7 +30,7 @@ TEST(IcoEncode, EightBitWithTransparentIndexWritesTheDocumentedLayout) {
     image.SetTransIndex(5);
 
     bool ok = false;
-    const Bytes file = EncodeBytes(image, ok);
+    const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_ICO, &ok);
     ASSERT_TRUE(ok);
     ASSERT_EQ(file.size(), 22u + 40 + 1024 + 1024 + 128);
     EXPECT_EQ(Get16(file, 0), 0u);
@@ -60,7 +63,7 @@ TEST(IcoEncode, EightBitWithTransparentIndexWritesTheDocumentedLayout) {
 
     // Decoding gives the pixels back, the masked ones on a free index.
     CxImage back;
-    ASSERT_TRUE(DecodeBytes(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(back.GetBpp(), 8u);
     EXPECT_EQ(back.GetTransIndex(), 11);  // indices 0..10 are in use
     EXPECT_EQ(back.GetPixelIndex(3, 4), (3 * 7 + 4 * 3) % 11);
@@ -76,7 +79,7 @@ TEST(IcoEncode, TwentyFourBitsWithAlphaAreWrittenAsThirtyTwo) {
             image.AlphaSet(x, y, uint8_t(x == y ? 0 : 30 * x + 1));
         }
     bool ok = false;
-    const Bytes file = EncodeBytes(image, ok);
+    const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_ICO, &ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(Get16(file, 12), 32u);
     EXPECT_EQ(Get16(file, 36), 32u);
@@ -91,7 +94,7 @@ TEST(IcoEncode, TwentyFourBitsWithAlphaAreWrittenAsThirtyTwo) {
         for (uint32_t x = 0; x < 7; ++x) EXPECT_EQ(MaskBitAt(file, maskStart, 7, x, y), x == y);
 
     CxImage back;
-    ASSERT_TRUE(DecodeBytes(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_ICO));
     ASSERT_TRUE(back.AlphaIsValid());
     for (uint32_t y = 0; y < 3; ++y)
         for (uint32_t x = 0; x < 7; ++x) {
@@ -107,14 +110,14 @@ TEST(IcoEncode, TransparentColourAndPaletteAlphaSetTheMask) {
     rgb.SetTransColor(CxRgbQuad{1, 2, 3, 0});
     rgb.SetTransIndex(0);
     bool ok = false;
-    const Bytes file = EncodeBytes(rgb, ok);
+    const Bytes file = EncodeBytes(rgb, CXIMAGE_FORMAT_ICO, &ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(Get16(file, 12), 24u);
     const size_t maskStart = 62 + RowBytes(9, 24) * 2;
     for (uint32_t y = 0; y < 2; ++y)
         for (uint32_t x = 0; x < 9; ++x) EXPECT_EQ(MaskBitAt(file, maskStart, 9, x, y), x == 4 && y == 1);
     CxImage back;
-    ASSERT_TRUE(DecodeBytes(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_ICO));
     EXPECT_EQ(back.GetTransColor(), (CxRgbQuad{1, 2, 3, 0}));
     EXPECT_EQ(back.GetTransIndex(), 0);
 
@@ -125,7 +128,7 @@ TEST(IcoEncode, TransparentColourAndPaletteAlphaSetTheMask) {
     pal.SetPaletteColor(1, 255, 255, 255, 200);
     pal.SetPixelIndex(1, 0, 1);
     pal.SetPixelIndex(3, 0, 1);
-    const Bytes palFile = EncodeBytes(pal, ok);
+    const Bytes palFile = EncodeBytes(pal, CXIMAGE_FORMAT_ICO, &ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(palFile[8], 2);  // colour count
     const size_t palMask = 62 + 8 + 4;
@@ -137,18 +140,18 @@ TEST(IcoEncode, IconsOf256PixelsOrMoreAreRefused) {
         CxImage image;
         ASSERT_NE(image.Create(w, h, 24), nullptr);
         bool ok = true;
-        EXPECT_TRUE(EncodeBytes(image, ok).empty());
+        EXPECT_TRUE(EncodeBytes(image, CXIMAGE_FORMAT_ICO, &ok).empty());
         EXPECT_FALSE(ok);
         EXPECT_STREQ(image.GetLastError(), "Can't save this image as icon");
     }
     CxImage largest;
     ASSERT_NE(largest.Create(255, 255, 4), nullptr);
     bool ok = false;
-    const Bytes file = EncodeBytes(largest, ok);
+    const Bytes file = EncodeBytes(largest, CXIMAGE_FORMAT_ICO, &ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(file[6], 255);
     CxImage empty;
-    EXPECT_TRUE(EncodeBytes(empty, ok).empty());
+    EXPECT_TRUE(EncodeBytes(empty, CXIMAGE_FORMAT_ICO, &ok).empty());
     EXPECT_FALSE(ok);
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
 }
@@ -165,10 +168,10 @@ TEST(IcoEncode, EveryDepthRoundTrips) {
                 else image.SetPixelIndex(x, y, uint8_t((x + y) % colours));
             }
         bool ok = false;
-        const Bytes file = EncodeBytes(image, ok);
+        const Bytes file = EncodeBytes(image, CXIMAGE_FORMAT_ICO, &ok);
         ASSERT_TRUE(ok) << bpp;
         CxImage back;
-        ASSERT_TRUE(DecodeBytes(file, back)) << bpp;
+        ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_ICO)) << bpp;
         ASSERT_EQ(back.GetBpp(), bpp);
         EXPECT_FALSE(back.AlphaIsValid());
         for (uint32_t y = 0; y < 13; ++y)

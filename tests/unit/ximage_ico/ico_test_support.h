@@ -1,11 +1,9 @@
 #pragma once
-// Icon files built in the tests, and decoding and encoding through memory.
+// Icon files built in the tests, field by field.
 #include <cstdint>
 #include <vector>
 
 #include "support/byte_builder.h"
-#include "support/codec_test_support.h"
-#include "ximage/ximage.h"
 
 namespace qlry::test::ico {
 
@@ -78,15 +76,6 @@ inline Bytes IconFile(const std::vector<IconImage>& images, uint16_t type = 1, u
     }
     for (const IconImage& image : images) out.insert(out.end(), image.data.begin(), image.data.end());
     return out;
-}
-
-inline bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_ICO) {
-    return qlry::test::DecodeBytes(bytes, image, format);
-}
-
-// The encoded file, or nothing when the encoder refused (ok tells which).
-inline Bytes EncodeBytes(CxImage& image, bool& ok, uint32_t format = CXIMAGE_FORMAT_ICO) {
-    return qlry::test::EncodeBytes(image, format, &ok);
 }
 
 }  // namespace qlry::test::ico

@@ -18,7 +18,7 @@ namespace {
 
 using namespace jastest;
 
-Bytes Corpus(const std::string& path) { return qlry::test::ReadCorpusBytes(path); }
+using qlry::test::ReadCorpusBytes;
 
 TEST(JasContract, ThreeEqualComponentsGive24BitsWithRedFromComponentZero) {
     CxImage picture;
@@ -40,9 +40,8 @@ TEST(JasContract, ThreeEqualComponentsGive24BitsWithRedFromComponentZero) {
 
 TEST(JasContract, OneComponentEightBitPgxIsGreyWithOneFrame) {
     CxImageJAS codec;
-    Bytes file = Join(Text("PG ML + 8 3 2\n"), {10, 20, 30, 40, 50, 60});
-    CxMemStream stream(file.data(), static_cast<int32_t>(file.size()));
-    ASSERT_TRUE(codec.Decode(&stream, CXIMAGE_FORMAT_PGX));
+    const Bytes file = Join(Text("PG ML + 8 3 2\n"), {10, 20, 30, 40, 50, 60});
+    ASSERT_TRUE(DecodeBytes(file, [&](CxStream* stream) { return codec.Decode(stream, CXIMAGE_FORMAT_PGX); }));
     EXPECT_EQ(codec.GetBpp(), 8u);
     EXPECT_TRUE(codec.IsGrayScale());
     EXPECT_EQ(codec.GetNumFrames(), 1);
@@ -51,16 +50,15 @@ TEST(JasContract, OneComponentEightBitPgxIsGreyWithOneFrame) {
 }
 
 TEST(JasContract, FourComponentsShowOneFrameAndRefuseFrameFour) {
-    const Bytes file = Corpus("jp2/pillow_rgb_trns_ycbc.jp2");
+    const Bytes file = ReadCorpusBytes("jp2/pillow_rgb_trns_ycbc.jp2");
     ASSERT_FALSE(file.empty());
     CxImage reference;
-    ASSERT_TRUE(DecodeBytes(Corpus("jp2/pillow_rgb_trns_ycbc.j2k"), reference, CXIMAGE_FORMAT_JPC, 2));
+    ASSERT_TRUE(DecodeBytes(ReadCorpusBytes("jp2/pillow_rgb_trns_ycbc.j2k"), reference, CXIMAGE_FORMAT_JPC, 2));
 
     CxImageJAS codec;
     codec.SetFrame(2);
-    Bytes bytes = file;
-    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
-    ASSERT_TRUE(codec.Decode(&stream, CXIMAGE_FORMAT_JP2)) << codec.GetLastError();
+    ASSERT_TRUE(DecodeBytes(file, [&](CxStream* stream) { return codec.Decode(stream, CXIMAGE_FORMAT_JP2); }))
+        << codec.GetLastError();
     EXPECT_EQ(codec.GetNumFrames(), 4);
     EXPECT_EQ(codec.GetBpp(), 8u);
     EXPECT_TRUE(codec.IsGrayScale());
@@ -68,8 +66,7 @@ TEST(JasContract, FourComponentsShowOneFrameAndRefuseFrameFour) {
 
     CxImageJAS past;
     past.SetFrame(4);
-    CxMemStream again(bytes.data(), static_cast<int32_t>(bytes.size()));
-    EXPECT_FALSE(past.Decode(&again, CXIMAGE_FORMAT_JP2));
+    EXPECT_FALSE(DecodeBytes(file, [&](CxStream* stream) { return past.Decode(stream, CXIMAGE_FORMAT_JP2); }));
     EXPECT_STREQ(past.GetLastError(), "wrong frame!");
     EXPECT_EQ(past.GetNumFrames(), 4);
     EXPECT_FALSE(past.IsValid());
@@ -92,8 +89,8 @@ TEST(JasContract, SixteenBitComponentsAreScaledNotCut) {
     // A 16-bit JPEG-2000 picture: smooth, so neighbouring pixels stay close
     // (low bytes would jump about), and alike in both containers.
     CxImage jp2, j2k;
-    ASSERT_TRUE(DecodeBytes(Corpus("jp2/pillow_16bit.cropped.jp2"), jp2, CXIMAGE_FORMAT_JP2));
-    ASSERT_TRUE(DecodeBytes(Corpus("jp2/pillow_16bit.cropped.j2k"), j2k, CXIMAGE_FORMAT_JPC));
+    ASSERT_TRUE(DecodeBytes(ReadCorpusBytes("jp2/pillow_16bit.cropped.jp2"), jp2, CXIMAGE_FORMAT_JP2));
+    ASSERT_TRUE(DecodeBytes(ReadCorpusBytes("jp2/pillow_16bit.cropped.j2k"), j2k, CXIMAGE_FORMAT_JPC));
     EXPECT_EQ(jp2.GetBpp(), 8u);
     EXPECT_EQ(MaxDifference(jp2, j2k), 0);
     uint64_t steps = 0, pairs = 0;
@@ -128,7 +125,7 @@ TEST(JasContract, SignedAndOddPrecisionsUseTheirRange) {
 
 TEST(JasContract, MoreThanSixtyFourComponentsAreRefused) {
     CxImage image;
-    EXPECT_FALSE(DecodeBytes(Corpus("jp2/opj_p0_13.j2k"), image, CXIMAGE_FORMAT_JPC));
+    EXPECT_FALSE(DecodeBytes(ReadCorpusBytes("jp2/opj_p0_13.j2k"), image, CXIMAGE_FORMAT_JPC));
     EXPECT_STREQ(image.GetLastError(), "error: too much components");
 }
 

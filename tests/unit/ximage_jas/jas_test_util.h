@@ -1,7 +1,6 @@
 #pragma once
-// Helpers of the JPEG-2000 family's tests: decoding bytes, encoding images,
-// building pictures and comparing them.
-#include <algorithm>
+// Helpers of the JPEG-2000 family's tests: files and pictures built in the
+// test, and the shared codec helpers they use.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,21 +11,16 @@
 
 namespace jastest {
 
-using Bytes = qlry::test::Bytes;
+using qlry::test::Bytes;
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
+using qlry::test::MaxDifference;
 
 inline Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 inline Bytes Join(Bytes a, const Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
-
-inline bool DecodeBytes(const Bytes& bytes, CxImage& image, uint32_t format, int32_t frame = 0) {
-    image.SetFrame(frame);
-    return qlry::test::DecodeBytes(bytes, image, format);
-}
-
-// The encoded bytes; empty when the encoder refused (its text in image).
-inline Bytes EncodeBytes(CxImage& image, uint32_t format) { return qlry::test::EncodeBytes(image, format); }
 
 // A Sun raster header (length 0: not given).
 inline Bytes RasHeader(uint32_t width, uint32_t height, uint32_t depth, uint32_t type, uint32_t mapType = 0,
@@ -56,19 +50,6 @@ inline void MakeGrey(CxImage& image, uint32_t width, uint32_t height) {
     image.SetGrayPalette();
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x) image.SetPixelIndex(x, y, static_cast<uint8_t>((x * 3 + y * 5) & 0xFF));
-}
-
-// The largest difference of any channel of any pixel; 256 when the sizes differ.
-inline int MaxDifference(const CxImage& a, const CxImage& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return 256;
-    int worst = 0;
-    for (uint32_t y = 0; y < a.GetHeight(); ++y)
-        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
-            const CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
-            const int d[3] = {p.rgbRed - q.rgbRed, p.rgbGreen - q.rgbGreen, p.rgbBlue - q.rgbBlue};
-            for (int v : d) worst = std::max(worst, v < 0 ? -v : v);
-        }
-    return worst;
 }
 
 }  // namespace jastest

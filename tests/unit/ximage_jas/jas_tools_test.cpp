@@ -12,6 +12,7 @@
 
 #include "jas_test_util.h"
 #include "support/corpus.h"
+#include "support/test_paths.h"
 #include "ximage/ximage.h"
 
 namespace {
@@ -126,11 +127,10 @@ TEST(JasTools, ReferenceToolsDecodeTheCorpusAsWeDo) {
     if (!HasTool("convert") || !HasTool("rasttopnm")) GTEST_SKIP() << "convert or rasttopnm missing";
     for (const char* folder : {"pnm", "ras"}) {
         for (const qlry::test::CorpusEntry& entry : qlry::test::CorpusEntries(folder)) {
-            const std::string relative = std::string(folder) + "/" + entry.name;
             CxImage ours;
-            if (entry.corrupt || !DecodeBytes(qlry::test::ReadCorpusBytes(relative), ours, CXIMAGE_FORMAT_UNKNOWN))
+            if (entry.corrupt || !DecodeBytes(qlry::test::ReadCorpusBytes(entry.path), ours, CXIMAGE_FORMAT_UNKNOWN))
                 continue;
-            const std::string path = std::string(QLRY_CORPUS_DIR) + "/" + relative;
+            const std::string path = qlry::test::CorpusPath(entry.path);
             Bytes theirs;
             if (std::string(folder) == "ras") {
                 const std::string pnm = TempPath("corpus.pnm");
@@ -141,7 +141,7 @@ TEST(JasTools, ReferenceToolsDecodeTheCorpusAsWeDo) {
             }
             if (theirs.empty()) continue;  // a file ImageMagick declines
             // 16-bit samples: ImageMagick rounds, we keep the high byte.
-            EXPECT_LE(DifferenceFromRgb(ours, theirs), 1) << relative;
+            EXPECT_LE(DifferenceFromRgb(ours, theirs), 1) << entry.path;
         }
     }
 }

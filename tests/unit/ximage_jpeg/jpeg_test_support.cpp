@@ -49,17 +49,6 @@ double MeanDifference(const CxImage& a, const CxImage& b) {
     return total / (3.0 * a.GetWidth() * a.GetHeight());
 }
 
-int MaxDifference(const CxImage& a, const CxImage& b) {
-    int worst = 0;
-    for (uint32_t y = 0; y < a.GetHeight(); ++y)
-        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
-            const CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
-            for (int d : {p.rgbRed - q.rgbRed, p.rgbGreen - q.rgbGreen, p.rgbBlue - q.rgbBlue})
-                worst = std::abs(d) > worst ? std::abs(d) : worst;
-        }
-    return worst;
-}
-
 void SetJfifDensity(Bytes& jpeg, uint8_t unit, uint16_t x, uint16_t y) {
     // SOI, APP0 marker and length, "JFIF\0", version: the unit is byte 13.
     if (jpeg.size() < 20 || jpeg[3] != 0xE0 || std::memcmp(&jpeg[6], "JFIF", 4) != 0) std::abort();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace jpegtest {
@@ -24,7 +25,7 @@ bool DecodeJpeg(const Bytes& bytes, CxImage& image, uint32_t format = CXIMAGE_FO
 
 // Mean absolute difference of the colour channels of two same-sized images.
 double MeanDifference(const CxImage& a, const CxImage& b);
-int MaxDifference(const CxImage& a, const CxImage& b);
+using qlry::test::MaxDifference;
 
 // The JFIF APP0 segment libjpeg writes right after SOI, patched in place.
 void SetJfifDensity(Bytes& jpeg, uint8_t unit, uint16_t x, uint16_t y);

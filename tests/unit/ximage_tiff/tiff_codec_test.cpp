@@ -8,7 +8,6 @@
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_samples.h"
 #include "ximage/toolkit/cx_swap_red_blue.h"
-#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace {
 
@@ -51,7 +50,7 @@ TEST(TiffDecode, MinIsWhiteBilevelKeepsItsBitsWithAWhiteFirstEntry) {
     const auto file = WriteWithLibtiff({{9, 3, Tags(1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4),
                                           [&](uint32_t y) { return std::vector<uint8_t>(rows[y], rows[y] + 2); }}});
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
     ASSERT_EQ(image.GetBpp(), 1u);
     EXPECT_EQ(image.GetNumColors(), 2u);
     EXPECT_EQ(image.GetPaletteColor(0), (CxRgbQuad{255, 255, 255, 0}));
@@ -73,7 +72,7 @@ TEST(TiffDecode, SixteenBitGreyTakesTheHighByteOfEachSample) {
                                              return row;
                                          }}});
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
     ASSERT_EQ(image.GetBpp(), 8u);
     EXPECT_TRUE(image.IsGrayScale());
     for (uint32_t x = 0; x < 5; ++x) {
@@ -89,7 +88,7 @@ TEST(TiffDecode, GreyAndPaletteDepthsGetTheirPalettes) {
                                                      return std::vector<uint8_t>{0x01, 0xEF};
                                                  }}});
             CxImage image;
-            ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+            ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
             ASSERT_EQ(image.GetBpp(), 4u);
             const uint8_t first = photometric == PHOTOMETRIC_MINISBLACK ? 17 : 255 - 17;
             EXPECT_EQ(image.GetPaletteColor(1).rgbGreen, first);
@@ -104,7 +103,7 @@ TEST(TiffDecode, GreyAndPaletteDepthsGetTheirPalettes) {
         };
         const auto file = WriteWithLibtiff({{10, 1, tags, [](uint32_t) { return std::vector<uint8_t>{0x40, 0x40}; }}});
         CxImage image;
-        ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
         ASSERT_EQ(image.GetBpp(), 1u);
         EXPECT_EQ(image.GetPixelColor(0, 0), (CxRgbQuad{0, 0, 255, 0}));
         EXPECT_EQ(image.GetPixelColor(1, 0), (CxRgbQuad{255, 0, 0, 0}));
@@ -121,7 +120,7 @@ TEST(TiffDecode, GreyAndPaletteDepthsGetTheirPalettes) {
             const auto file =
                 WriteWithLibtiff({{2, 1, tags, [](uint32_t) { return std::vector<uint8_t>{255, 128}; }}});
             CxImage image;
-            ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+            ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
             EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, top == 65535 ? 255 : 200);
             EXPECT_EQ(image.GetPixelColor(1, 0).rgbRed, top == 65535 ? 128 : 200 * 128 / 255);
         }
@@ -143,7 +142,7 @@ TEST(TiffDecode, AlphaSamplesFillTheAlphaPlane) {
             SCOPED_TRACE(tiled ? "tiled" : "strips");
             const auto file = tiled ? WriteTiledWithLibtiff(page, 16, 16) : WriteWithLibtiff({page});
             CxImage image;
-            ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+            ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
             ASSERT_EQ(image.GetBpp(), 24u);
             ASSERT_TRUE(image.AlphaIsValid());
             EXPECT_EQ(image.AlphaGet(0, 1), 40);
@@ -159,7 +158,7 @@ TEST(TiffDecode, AlphaSamplesFillTheAlphaPlane) {
                                                  return std::vector<uint8_t>{9, 100, 200, 7};
                                              }}});
         CxImage image;
-        ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
         ASSERT_EQ(image.GetBpp(), 8u);
         ASSERT_TRUE(image.AlphaIsValid());
         EXPECT_EQ(image.GetPixelIndex(0, 0), 9);
@@ -174,7 +173,7 @@ TEST(TiffDecode, CmykHasNoAlphaPlane) {
                                              return std::vector<uint8_t>{0, 0, 0, 0, 255, 0, 0, 0};
                                          }}});
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
     EXPECT_FALSE(image.AlphaIsValid());
     EXPECT_EQ(image.GetPixelColor(0, 0, false), (CxRgbQuad{255, 255, 255, 0}));
     EXPECT_EQ(image.GetPixelColor(1, 0, false), (CxRgbQuad{255, 255, 0, 0}));  // cyan
@@ -205,7 +204,7 @@ TEST(TiffDecode, OddDepthsAreUnpackedToBytes) {
                                                  return std::vector<uint8_t>{0b00011011, 0b01000000};
                                              }}});
         CxImage image;
-        ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
         ASSERT_EQ(image.GetBpp(), 8u);
         EXPECT_EQ(image.GetPixelColor(1, 0, false), (CxRgbQuad{0, 0, 255, 0}));
         EXPECT_EQ(image.GetPixelColor(2, 0, false), (CxRgbQuad{0, 255, 0, 0}));
@@ -217,7 +216,7 @@ TEST(TiffDecode, OddDepthsAreUnpackedToBytes) {
                                                  return std::vector<uint8_t>{0b00011011};
                                              }}});
         CxImage image;
-        ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
         EXPECT_EQ(image.GetPixelColor(0, 0).rgbRed, 255);
         EXPECT_EQ(image.GetPixelColor(1, 0).rgbRed, 170);
         EXPECT_EQ(image.GetPixelColor(3, 0).rgbRed, 0);
@@ -280,8 +279,10 @@ TEST(TiffDecode, CieLabBecomesRgb) {
         };
     };
     CxImage eight, sixteen;
-    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({{3, 1, withAlpha(8), lab8}}), eight)) << eight.GetLastError();
-    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({{3, 1, withAlpha(16), lab16}}), sixteen)) << sixteen.GetLastError();
+    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({{3, 1, withAlpha(8), lab8}}), eight, CXIMAGE_FORMAT_TIF))
+        << eight.GetLastError();
+    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({{3, 1, withAlpha(16), lab16}}), sixteen, CXIMAGE_FORMAT_TIF))
+        << sixteen.GetLastError();
     ASSERT_EQ(eight.GetBpp(), 24u);
     const TifRgb first = TifLabToRgb(255, 0, 0);
     EXPECT_EQ(eight.GetPixelColor(0, 0, false), (CxRgbQuad{first.blue, first.green, first.red, 0}));
@@ -300,14 +301,14 @@ TEST(TiffDecode, PagesAreCountedAndChosenByFrame) {
     for (int32_t frame = 0; frame < 3; ++frame) {
         CxImage image;
         image.SetFrame(frame);
-        ASSERT_TRUE(DecodeBytes(file, image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
         EXPECT_EQ(image.GetNumFrames(), 3);
         EXPECT_EQ(image.GetWidth(), 4u + frame);
         EXPECT_EQ(image.GetPixelIndex(0, 0), frame * 10);
     }
     CxImage beyond;
     beyond.SetFrame(3);
-    EXPECT_FALSE(DecodeBytes(file, beyond));
+    EXPECT_FALSE(DecodeBytes(file, beyond, CXIMAGE_FORMAT_TIF));
     EXPECT_STREQ(beyond.GetLastError(), "Error: page not present in TIFF file");
     EXPECT_EQ(beyond.GetNumFrames(), 3);  // handed back by the typed decode
     EXPECT_FALSE(beyond.IsValid());
@@ -316,26 +317,22 @@ TEST(TiffDecode, PagesAreCountedAndChosenByFrame) {
 TEST(TiffDecode, ProbeCancelAndNonTiffInput) {
     const auto file = WriteWithLibtiff({{7, 5, Tags(1, 8, PHOTOMETRIC_MINISBLACK),
                                          [](uint32_t) { return std::vector<uint8_t>(7, 1); }}});
-    std::vector<uint8_t> bytes(file);
-    CxMemStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
     CxImageTIF probe;
     probe.SetEscape(-1);
-    EXPECT_TRUE(probe.Decode(&stream));
+    EXPECT_TRUE(DecodeBytes(file, [&](CxStream* stream) { return probe.Decode(stream); }));
     EXPECT_STREQ(probe.GetLastError(), "output dimensions returned");
     EXPECT_EQ(probe.GetWidth(), 7u);
     EXPECT_EQ(probe.GetHeight(), 5u);
     EXPECT_FALSE(probe.IsValid());
 
-    stream.Seek(0, SEEK_SET);
     CxImageTIF cancelled;
     cancelled.SetEscape(1);
-    EXPECT_FALSE(cancelled.Decode(&stream));
+    EXPECT_FALSE(DecodeBytes(file, [&](CxStream* stream) { return cancelled.Decode(stream); }));
     EXPECT_STREQ(cancelled.GetLastError(), "Cancelled");
 
     std::vector<uint8_t> text = {'n', 'o', 't', ' ', 'a', ' ', 't', 'i', 'f', 'f'};
-    CxMemStream other(text.data(), static_cast<int32_t>(text.size()));
     CxImageTIF refused;
-    EXPECT_FALSE(refused.Decode(&other));
+    EXPECT_FALSE(DecodeBytes(text, [&](CxStream* stream) { return refused.Decode(stream); }));
     EXPECT_STREQ(refused.GetLastError(), "Error encountered while opening TIFF file");
     CxImageTIF nothing;
     EXPECT_FALSE(nothing.Decode(nullptr));
@@ -355,15 +352,15 @@ TEST(TiffDecode, ResolutionAndPosition) {
                         [](uint32_t) { return std::vector<uint8_t>(2, 0); }};
     };
     CxImage cm, inch, huge;
-    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(RESUNIT_CENTIMETER, 300, 118.11f)}), cm));
+    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(RESUNIT_CENTIMETER, 300, 118.11f)}), cm, CXIMAGE_FORMAT_TIF));
     EXPECT_EQ(cm.GetXDpi(), 762);
     EXPECT_EQ(cm.GetYDpi(), 300);
     EXPECT_EQ(cm.GetInfo().xOffset, 3);
     EXPECT_EQ(cm.GetInfo().yOffset, INT32_MAX);
-    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(RESUNIT_INCH, 72.9f, 150)}), inch));
+    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(RESUNIT_INCH, 72.9f, 150)}), inch, CXIMAGE_FORMAT_TIF));
     EXPECT_EQ(inch.GetXDpi(), 72);
     EXPECT_EQ(inch.GetYDpi(), 150);
-    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(RESUNIT_INCH, 0, 1e30f)}), huge));
+    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(RESUNIT_INCH, 0, 1e30f)}), huge, CXIMAGE_FORMAT_TIF));
     EXPECT_EQ(huge.GetXDpi(), 96);
     EXPECT_GT(huge.GetYDpi(), 0);
 }
@@ -419,10 +416,10 @@ TEST(TiffDecode, EveryOrientationComesOutUpright) {
                                      return row;
                                  }};
         CxImage rows, tiles, raster, strips;
-        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({rgbPage}), rows));
-        ASSERT_TRUE(DecodeBytes(WriteTiledWithLibtiff(rgbPage, 16, 16), tiles));
-        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({rgb16Page}), raster));
-        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({greyPage}), strips));
+        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({rgbPage}), rows, CXIMAGE_FORMAT_TIF));
+        ASSERT_TRUE(DecodeBytes(WriteTiledWithLibtiff(rgbPage, 16, 16), tiles, CXIMAGE_FORMAT_TIF));
+        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({rgb16Page}), raster, CXIMAGE_FORMAT_TIF));
+        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({greyPage}), strips, CXIMAGE_FORMAT_TIF));
         EXPECT_TRUE(SamePicture(rows, colour)) << "RGB rows";
         EXPECT_TRUE(SamePicture(tiles, colour)) << "RGB tiles";
         EXPECT_TRUE(SamePicture(raster, colour)) << "RGBA raster";
@@ -455,7 +452,7 @@ TEST(TiffDecode, RasterBandsCoverTallPages) {
                                 return row;
                             }};
         CxImage image;
-        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page}), image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page}), image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
         EXPECT_TRUE(SamePicture(image, colour));
     }
 }
@@ -467,7 +464,8 @@ TEST(TiffDecode, TilesAndStripsGiveTheSamePicture) {
     const PageSpec page{37, 21, Tags(1, 8, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW), IndexRowsOf(grey)};
     for (const uint32_t tile : {16u, 32u, 64u}) {
         CxImage tiled;
-        ASSERT_TRUE(DecodeBytes(WriteTiledWithLibtiff(page, tile, tile), tiled)) << tiled.GetLastError();
+        ASSERT_TRUE(DecodeBytes(WriteTiledWithLibtiff(page, tile, tile), tiled, CXIMAGE_FORMAT_TIF))
+            << tiled.GetLastError();
         EXPECT_TRUE(SamePicture(tiled, grey)) << tile;
     }
 }

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,15 @@
 namespace {
 
 using namespace qlry::test::tiff;
+using qlry::test::Bytes;
+using qlry::test::CorpusEntries;
 using qlry::test::CorpusEntry;
-
-std::vector<CorpusEntry> TiffCorpus() { return qlry::test::CorpusEntries("tiff"); }
-std::vector<uint8_t> CorpusBytes(const std::string& name) { return qlry::test::ReadCorpusBytes("tiff/" + name); }
+using qlry::test::ReadCorpusBytes;
 
 std::unique_ptr<CxImage> DecodeCorpus(const std::string& name, int32_t frame = 0) {
     auto image = std::make_unique<CxImage>();
-    image->SetFrame(frame);
-    EXPECT_TRUE(DecodeBytes(CorpusBytes(name), *image, CXIMAGE_FORMAT_UNKNOWN)) << name << ": " << image->GetLastError();
+    EXPECT_TRUE(DecodeBytes(ReadCorpusBytes("tiff/" + name), *image, CXIMAGE_FORMAT_UNKNOWN, frame))
+        << name << ": " << image->GetLastError();
     return image;
 }
 
@@ -53,17 +52,16 @@ bool DependsOnBuild(const std::string& note) {
 }
 
 TEST(TiffCorpus, EveryFileDecodesOrFailsCleanly) {
-    const std::vector<CorpusEntry> files = TiffCorpus();
+    const std::vector<CorpusEntry> files = CorpusEntries("tiff");
     ASSERT_GT(files.size(), 140u) << "the corpus manifest lists the TIFF files";
     int decoded = 0;
     for (const CorpusEntry& entry : files) {
-        const std::vector<uint8_t> file = CorpusBytes(entry.name);
+        const Bytes file = ReadCorpusBytes(entry.path);
         ASSERT_FALSE(file.empty()) << entry.name;
         CxImage image;
         const bool ok = DecodeBytes(file, image, CXIMAGE_FORMAT_TIF);
+        EXPECT_TRUE(qlry::test::DecodedCleanly(ok, image)) << entry.name;
         if (!ok) {
-            EXPECT_FALSE(image.IsValid()) << entry.name;
-            EXPECT_STRNE(image.GetLastError(), "") << entry.name;
             EXPECT_TRUE(entry.corrupt || kDeclined.count(entry.name) || DependsOnBuild(entry.note))
                 << entry.name << ": " << image.GetLastError();
             continue;
@@ -77,25 +75,17 @@ TEST(TiffCorpus, EveryFileDecodesOrFailsCleanly) {
 }
 
 TEST(TiffCorpus, TruncatedFilesFailOrDecodeCleanly) {
-    for (const CorpusEntry& entry : TiffCorpus()) {
+    for (const CorpusEntry& entry : CorpusEntries("tiff")) {
         if (entry.corrupt) continue;
-        const std::vector<uint8_t> file = CorpusBytes(entry.name);
+        const Bytes file = ReadCorpusBytes(entry.path);
         if (file.size() > 4000000) continue;  // the large faxes take long under the sanitizers
-        std::set<size_t> lengths = {0, 1, 4, 7, 8, 9, 16};
-        for (size_t step = 1; step < 12; ++step) lengths.insert(file.size() * step / 12);
-        lengths.insert(file.size() - 1);
-        for (size_t length : lengths) {
-            if (length >= file.size()) continue;
-            CxImage image;
-            const std::vector<uint8_t> prefix(file.begin(), file.begin() + static_cast<ptrdiff_t>(length));
-            if (!DecodeBytes(prefix, image, CXIMAGE_FORMAT_TIF)) {
-                EXPECT_FALSE(image.IsValid()) << entry.name << " cut at " << length;
-                EXPECT_STRNE(image.GetLastError(), "") << entry.name << " cut at " << length;
-            }
+        const auto lengths = qlry::test::TruncationLengths(file.size(), 2, 12, {4, 7, 8, 9, 16});
+        qlry::test::ForEachTruncation(file, lengths, CXIMAGE_FORMAT_TIF, [&](bool ok, CxImage& image, size_t length) {
+            EXPECT_TRUE(qlry::test::DecodedCleanly(ok, image)) << entry.name;
             if (length < 8) {
-                EXPECT_FALSE(image.IsValid()) << entry.name << " cut at " << length;
+                EXPECT_FALSE(image.IsValid()) << entry.name;
             }
-        }
+        });
     }
 }
 
@@ -145,9 +135,9 @@ TEST(TiffCorpus, OnePictureStoredInDifferentWaysDecodesTheSame) {
 
 TEST(TiffCorpus, ColourPagesAgreeWithLibtiffsRgbaReader) {
     int compared = 0;
-    for (const CorpusEntry& entry : TiffCorpus()) {
+    for (const CorpusEntry& entry : CorpusEntries("tiff")) {
         if (entry.corrupt || entry.note.find("orientation") != std::string::npos) continue;
-        const std::vector<uint8_t> file = CorpusBytes(entry.name);
+        const Bytes file = ReadCorpusBytes(entry.path);
         CxImage image;
         if (!DecodeBytes(file, image, CXIMAGE_FORMAT_TIF) || image.GetBpp() != 24) continue;
         if (entry.note.find("CIELab") != std::string::npos) continue;  // our own conversion

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "support/codec_test_support.h"
 #include "ximage/codecs/ximage_tif_io.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 
@@ -73,12 +72,6 @@ std::vector<uint8_t> WriteTiledWithLibtiff(const PageSpec& page, uint32_t tileWi
     session.Close();
     return ok ? StreamBytes(stream) : std::vector<uint8_t>{};
 }
-
-bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format) {
-    return qlry::test::DecodeBytes(bytes, image, format);
-}
-
-std::vector<uint8_t> EncodeToBytes(CxImage& image, uint32_t format) { return qlry::test::EncodeBytes(image, format); }
 
 WrittenPage ReadPageTags(const std::vector<uint8_t>& file) {
     WrittenPage page;

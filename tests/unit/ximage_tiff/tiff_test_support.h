@@ -1,9 +1,7 @@
 #pragma once
 // Helpers of the TIFF tests: files made with libtiff itself (so that the
-// decoder meets layouts our encoder never writes), whole files in memory,
-// and pixel comparison.
-#include <gtest/gtest.h>
-
+// decoder meets layouts our encoder never writes), what libtiff reads in
+// ours, a test picture, and the shared codec helpers the tests use.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,6 +13,10 @@
 #include "ximage/ximage.h"
 
 namespace qlry::test::tiff {
+
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
+using qlry::test::SamePicture;
 
 // A page to write with libtiff: its tags are set by `tags`, and `row(y)`
 // gives the bytes of row y as libtiff takes them (file order, top first).
@@ -29,9 +31,6 @@ struct PageSpec {
 std::vector<uint8_t> WriteWithLibtiff(const std::vector<PageSpec>& pages);
 // A file with the same data written as tiles of tileWidth x tileLength.
 std::vector<uint8_t> WriteTiledWithLibtiff(const PageSpec& page, uint32_t tileWidth, uint32_t tileLength);
-
-bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_TIF);
-std::vector<uint8_t> EncodeToBytes(CxImage& image, uint32_t format = CXIMAGE_FORMAT_TIF);
 
 // One tag of the first page of a file, read back with libtiff.
 struct WrittenPage {
@@ -48,7 +47,6 @@ WrittenPage ReadPageTags(const std::vector<uint8_t>& file);
 // libtiff's own RGBA reading of a page, as bottom-up pixels (ABGR words); empty on failure.
 std::vector<uint32_t> LibtiffRgba(const std::vector<uint8_t>& file, uint32_t& width, uint32_t& height);
 
-using qlry::test::SamePicture;
 // A picture with a recognisable pattern at every depth.
 void FillPattern(CxImage& image, uint32_t seed);
 

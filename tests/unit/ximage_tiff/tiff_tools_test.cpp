@@ -49,7 +49,7 @@ TEST(TiffTools, LibtiffToolsAcceptWhatWeWrite) {
         if (c.bits == 8) image.SetGrayPalette();
         if (c.alpha) image.AlphaCreate();
         image.SetXDpi(200);
-        const auto bytes = EncodeToBytes(image);
+        const auto bytes = EncodeBytes(image, CXIMAGE_FORMAT_TIF);
         ASSERT_FALSE(bytes.empty());
         const std::filesystem::path path = dir / (std::string(c.name) + ".tif");
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

@@ -40,11 +40,11 @@ TEST(WmfCorpus, PlaceableFilesAreSizedFromTheirHeaders) {
     for (const char* folder : {"wmf", "emf"}) {
         for (const auto& entry : qlry::test::CorpusEntries(folder)) {
             SCOPED_TRACE(entry.name);
-            const Bytes file = qlry::test::ReadCorpusBytes(std::string(folder) + "/" + entry.name);
+            const Bytes file = qlry::test::ReadCorpusBytes(entry.path);
             FakeRenderDevice device;
             device.refuseEmf = true;
             CxImageWMF image(&device);
-            const bool ok = DecodeWith(device, file, image);
+            const bool ok = DecodeMetafile(file, image);
             EXPECT_EQ(device.liveMetafiles, 0);
             EXPECT_EQ(device.liveSurfaces, 0);
             if (!IsPlaceable(file) || entry.corrupt || kDeclined.count(entry.name)) {
@@ -71,21 +71,23 @@ TEST(WmfCorpus, PlaceableFilesAreSizedFromTheirHeaders) {
 TEST(WmfCorpus, EveryTruncationFailsCleanly) {
     for (const char* folder : {"wmf", "emf"}) {
         for (const auto& entry : qlry::test::CorpusEntries(folder)) {
-            const Bytes file = qlry::test::ReadCorpusBytes(std::string(folder) + "/" + entry.name);
-            const size_t step = file.size() > 4096 ? file.size() / 300 : 1;
-            for (size_t cut = 0; cut < file.size(); cut += cut < 64 ? 1 : step) {
+            const Bytes file = qlry::test::ReadCorpusBytes(entry.path);
+            // Small files are cut at every length, large ones within their
+            // first 64 bytes and at 300 places over the whole.
+            const auto lengths = qlry::test::TruncationLengths(file.size(), file.size() > 4096 ? 65 : file.size(), 300);
+            qlry::test::ForEachTruncation(file, lengths, [&](const Bytes& prefix, size_t cut) {
                 FakeRenderDevice device;
                 device.refuseEmf = true;
                 CxImageWMF image(&device);
                 // A WMF cut before the end of its metafile fails; what lies
                 // after the metafile is not read. No EMF loads here.
-                const bool ok = DecodeWith(device, Bytes(file.begin(), file.begin() + cut), image);
+                const bool ok = DecodeMetafile(prefix, image);
                 if (cut < MetafileEnd(file) || !IsPlaceable(file)) {
                     ASSERT_FALSE(ok) << entry.name << " cut at " << cut;
                 }
                 ASSERT_EQ(device.liveMetafiles, 0);
                 ASSERT_EQ(device.liveSurfaces, 0);
-            }
+            });
         }
     }
 }

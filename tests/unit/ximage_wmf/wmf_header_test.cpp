@@ -9,6 +9,7 @@
 
 #include "wmf_test_support.h"
 #include "ximage/codecs/ximage_wmf.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ struct WmfHeader : ::testing::Test {
 TEST_F(WmfHeader, PlaceableBoxAndUnitsGiveTheSizeAtTheScreenResolution) {
     Placeable p;  // (0, 0)-(1440, 720) at 1440 units per inch
     p.records = {5, 0, 0, 0, 1, 2, 3, 0, 0, 0};
-    ASSERT_TRUE(DecodeWith(device, PlaceableWmf(p), image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeMetafile(PlaceableWmf(p), image)) << image.GetLastError();
     EXPECT_EQ(image.GetWidth(), 96u);
     EXPECT_EQ(image.GetHeight(), 48u);
     EXPECT_EQ(image.GetType(), uint32_t{CXIMAGE_FORMAT_WMF});
@@ -51,7 +52,7 @@ TEST_F(WmfHeader, PlaceableBoxAndUnitsGiveTheSizeAtTheScreenResolution) {
     p.unitsPerInch = 360;
     p.top = 10;
     p.bottom = 370;
-    ASSERT_TRUE(DecodeWith(wide, PlaceableWmf(p), other));
+    ASSERT_TRUE(DecodeMetafile(PlaceableWmf(p), other));
     EXPECT_EQ(other.GetWidth(), 240u);  // 720 units * 120 / 360
     EXPECT_EQ(other.GetHeight(), 72u);
     EXPECT_EQ(wide.conversions[0].xExt, 2400 * 10);
@@ -60,7 +61,7 @@ TEST_F(WmfHeader, PlaceableBoxAndUnitsGiveTheSizeAtTheScreenResolution) {
 
 TEST_F(WmfHeader, RefusedPictureIsTriedOnceMoreInTextMode) {
     device.refuseAnisotropic = true;
-    ASSERT_TRUE(DecodeWith(device, PlaceableWmf({}), image));
+    ASSERT_TRUE(DecodeMetafile(PlaceableWmf({}), image));
     ASSERT_EQ(device.conversions.size(), 2u);
     EXPECT_EQ(device.conversions[1].mapMode, 1);
     EXPECT_EQ(device.conversions[1].xExt, device.conversions[0].xExt);
@@ -71,7 +72,7 @@ TEST_F(WmfHeader, AWmfTheDeviceRefusesTwiceIsTriedAsEmfThenCorrupted) {
     device.refuseWmf = true;
     device.refuseEmf = true;
     const Bytes file = PlaceableWmf({});
-    EXPECT_FALSE(DecodeWith(device, file, image));
+    EXPECT_FALSE(DecodeMetafile(file, image));
     EXPECT_STREQ(image.GetLastError(), "corrupted WMF");
     EXPECT_EQ(device.conversions.size(), 2u);
     EXPECT_EQ(device.emfBytes, file);  // the whole stream, from its start
@@ -90,7 +91,7 @@ TEST_F(WmfHeader, BadPlaceableHeadersAreNotTakenAsWmf) {
     for (const Placeable& p : bad) {
         CxImageWMF one(&device);
         device.conversions.clear();
-        EXPECT_FALSE(DecodeWith(device, PlaceableWmf(p), one));
+        EXPECT_FALSE(DecodeMetafile(PlaceableWmf(p), one));
         EXPECT_STREQ(one.GetLastError(), "corrupted WMF");
         EXPECT_TRUE(device.conversions.empty());
     }
@@ -103,7 +104,7 @@ TEST_F(WmfHeader, BadPlaceableHeadersAreNotTakenAsWmf) {
     edge.bottom = 254;
     CxImageWMF fine(&device);
     const int loadsBefore = device.emfLoads;
-    ASSERT_TRUE(DecodeWith(device, PlaceableWmf(edge), fine));
+    ASSERT_TRUE(DecodeMetafile(PlaceableWmf(edge), fine));
     EXPECT_EQ(device.emfLoads, loadsBefore);
     EXPECT_EQ(fine.GetWidth(), 96u);
     EXPECT_EQ(fine.GetHeight(), 9u);
@@ -113,7 +114,7 @@ TEST_F(WmfHeader, ABadPlaceableHeaderCanStillBeAnEmf) {
     Placeable p;
     p.unitsPerInch = 0;
     device.emfBounds = {10, 20, 210, 120};
-    ASSERT_TRUE(DecodeWith(device, PlaceableWmf(p), image));
+    ASSERT_TRUE(DecodeMetafile(PlaceableWmf(p), image));
     EXPECT_EQ(device.emfLoads, 1);
     EXPECT_EQ(image.GetWidth(), 200u);
     EXPECT_EQ(image.GetHeight(), 100u);
@@ -122,19 +123,19 @@ TEST_F(WmfHeader, ABadPlaceableHeaderCanStillBeAnEmf) {
 TEST_F(WmfHeader, ShortFilesAndWmfWithoutPlaceableHeaderAreCorrupted) {
     device.refuseEmf = true;
     const Bytes file = PlaceableWmf({});
-    for (size_t cut : {size_t{0}, size_t{10}, size_t{21}, size_t{22}, size_t{39}, file.size() - 1}) {
+    qlry::test::ForEachTruncation(file, {0, 10, 21, 22, 39, file.size() - 1}, [&](const Bytes& prefix, size_t) {
         CxImageWMF one(&device);
-        EXPECT_FALSE(DecodeWith(device, Bytes(file.begin(), file.begin() + cut), one)) << cut;
+        EXPECT_FALSE(DecodeMetafile(prefix, one));
         EXPECT_STREQ(one.GetLastError(), "corrupted WMF");
-    }
+    });
     CxImageWMF bare(&device);
-    EXPECT_FALSE(DecodeWith(device, Bytes(file.begin() + 22, file.end()), bare));
+    EXPECT_FALSE(DecodeMetafile(Bytes(file.begin() + 22, file.end()), bare));
     EXPECT_STREQ(bare.GetLastError(), "corrupted WMF");
 }
 
 TEST_F(WmfHeader, EmfBoundsGiveTheSize) {
     device.emfBounds = {10, 20, 210, 120};
-    ASSERT_TRUE(DecodeWith(device, SomeEmf(), image));
+    ASSERT_TRUE(DecodeMetafile(SomeEmf(), image));
     EXPECT_EQ(image.GetWidth(), 200u);
     EXPECT_EQ(image.GetHeight(), 100u);
     EXPECT_EQ(device.emfBytes, SomeEmf());
@@ -142,7 +143,7 @@ TEST_F(WmfHeader, EmfBoundsGiveTheSize) {
     // A header that cannot be read releases the metafile and fails.
     device.refuseHeader = true;
     CxImageWMF noHeader(&device);
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), noHeader));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), noHeader));
     EXPECT_STREQ(noHeader.GetLastError(), "corrupted WMF");
 }
 
@@ -155,7 +156,7 @@ TEST_F(WmfHeader, TheLongerSideIsLimitedTo4000) {
                           Case{{0, 0, 4000, 4000}, 4000, 4000}, Case{{0, 0, 5000, 20000}, 1000, 4000}}) {
         device.emfBounds = c.bounds;
         CxImageWMF one(&device);
-        ASSERT_TRUE(DecodeWith(device, SomeEmf(), one));
+        ASSERT_TRUE(DecodeMetafile(SomeEmf(), one));
         EXPECT_EQ(one.GetWidth(), c.width) << c.bounds.right << "x" << c.bounds.bottom;
         EXPECT_EQ(one.GetHeight(), c.height);
         EXPECT_EQ(device.surfaceWidth, c.width);
@@ -164,11 +165,11 @@ TEST_F(WmfHeader, TheLongerSideIsLimitedTo4000) {
 
 TEST_F(WmfHeader, OverridesReplaceTheComputedSizeBeforeTheLimit) {
     device.emfBounds = {0, 0, 300, 200};
-    ASSERT_TRUE(DecodeWith(device, SomeEmf(), image, 50, 0));
+    ASSERT_TRUE(DecodeMetafile(SomeEmf(), image, 50, 0));
     EXPECT_EQ(image.GetWidth(), 50u);
     EXPECT_EQ(image.GetHeight(), 200u);
     CxImageWMF big(&device);
-    ASSERT_TRUE(DecodeWith(device, SomeEmf(), big, 9000, 90));
+    ASSERT_TRUE(DecodeMetafile(SomeEmf(), big, 9000, 90));
     EXPECT_EQ(big.GetWidth(), 4000u);
     EXPECT_EQ(big.GetHeight(), 40u);
 }
@@ -178,7 +179,7 @@ TEST_F(WmfHeader, EmptyAndReversedBoxesAreEmpty) {
     Placeable empty;
     empty.right = 0;
     empty.bottom = 0;
-    EXPECT_FALSE(DecodeWith(device, PlaceableWmf(empty), image));
+    EXPECT_FALSE(DecodeMetafile(PlaceableWmf(empty), image));
     EXPECT_STREQ(image.GetLastError(), "empty WMF");
     ASSERT_EQ(device.conversions.size(), 1u);
     EXPECT_EQ(device.conversions[0].xExt, 0);
@@ -188,7 +189,7 @@ TEST_F(WmfHeader, EmptyAndReversedBoxesAreEmpty) {
     Placeable flat;
     flat.bottom = 0;
     CxImageWMF one(&device);
-    EXPECT_FALSE(DecodeWith(device, PlaceableWmf(flat), one));
+    EXPECT_FALSE(DecodeMetafile(PlaceableWmf(flat), one));
     EXPECT_STREQ(one.GetLastError(), "empty WMF");
     EXPECT_EQ(device.conversions.back().xExt, 9600);
 
@@ -197,32 +198,32 @@ TEST_F(WmfHeader, EmptyAndReversedBoxesAreEmpty) {
     reversed.left = 1440;
     reversed.right = 0;
     CxImageWMF two(&device);
-    EXPECT_FALSE(DecodeWith(device, PlaceableWmf(reversed), two));
+    EXPECT_FALSE(DecodeMetafile(PlaceableWmf(reversed), two));
     EXPECT_STREQ(two.GetLastError(), "empty WMF");
     EXPECT_EQ(device.conversions.back().xExt, -9600);
     Placeable tiny;
     tiny.right = 1;
     tiny.bottom = 1;
     CxImageWMF three(&device);
-    EXPECT_FALSE(DecodeWith(device, PlaceableWmf(tiny), three));
+    EXPECT_FALSE(DecodeMetafile(PlaceableWmf(tiny), three));
     EXPECT_STREQ(three.GetLastError(), "empty WMF");
 
     device.emfBounds = {50, 50, 50, 80};
     CxImageWMF four(&device);
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), four));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), four));
     EXPECT_STREQ(four.GetLastError(), "empty WMF");
 }
 
 TEST_F(WmfHeader, BoundsWiderThanAnIntAreLimitedWithoutOverflow) {
     device.emfBounds = {INT32_MIN, 0, INT32_MAX, INT32_MAX};
-    ASSERT_TRUE(DecodeWith(device, SomeEmf(), image));
+    ASSERT_TRUE(DecodeMetafile(SomeEmf(), image));
     EXPECT_EQ(image.GetWidth(), 4000u);
     EXPECT_EQ(image.GetHeight(), 1999u);
 }
 
 TEST_F(WmfHeader, SliversThatRoundToNothingAreEmpty) {
     device.emfBounds = {0, 0, 100000, 2};  // 4000 x 0 after the limit
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), image));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), image));
     EXPECT_STREQ(image.GetLastError(), "empty WMF");
     EXPECT_EQ(device.surfaceWidth, 0u);
 }

@@ -26,7 +26,7 @@ struct WmfRender : ::testing::Test {
 };
 
 TEST_F(WmfRender, UndrawnAreasShowTheWindowColour) {
-    ASSERT_TRUE(DecodeWith(device, SomeEmf(), image));
+    ASSERT_TRUE(DecodeMetafile(SomeEmf(), image));
     EXPECT_TRUE(device.filled);
     EXPECT_TRUE(device.played);
     EXPECT_EQ(image.GetBpp(), 24u);  // a 32-bit display
@@ -42,7 +42,7 @@ TEST_F(WmfRender, UndrawnAreasShowTheWindowColour) {
 
 TEST_F(WmfRender, AnEightBitDisplayGivesAPaletteImage) {
     device.bitsPerPixel = 8;
-    ASSERT_TRUE(DecodeWith(device, SomeEmf(), image));
+    ASSERT_TRUE(DecodeMetafile(SomeEmf(), image));
     EXPECT_EQ(image.GetBpp(), 8u);
     EXPECT_EQ(image.GetNumColors(), 256u);
     EXPECT_EQ(image.GetPixelColor(0, 0), (CxRgbQuad{0xF0, 0xE8, 0xE0, 0}));
@@ -51,31 +51,31 @@ TEST_F(WmfRender, AnEightBitDisplayGivesAPaletteImage) {
 
 TEST_F(WmfRender, TheMetafilesPaletteBecomesALogicalPalette) {
     device.paletteCount = 3;
-    ASSERT_TRUE(DecodeWith(device, SomeEmf(), image));
+    ASSERT_TRUE(DecodeMetafile(SomeEmf(), image));
     const Bytes expected = {0x00, 0x03, 3, 0, 0, 0, 0, 0, 1, 2, 3, 0, 2, 4, 6, 0};
     EXPECT_EQ(device.logPalette, expected);
 }
 
 TEST_F(WmfRender, APaletteThatCannotBeBuiltCancels) {
     device.paletteCount = 0x10000;  // more than a logical palette counts
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), image));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), image));
     EXPECT_STREQ(image.GetLastError(), "Cancelled");
     EXPECT_FALSE(device.played);
     device.paletteCount = 0xFFFFFFFF;
     CxImageWMF again(&device);
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), again));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), again));
     EXPECT_STREQ(again.GetLastError(), "Cancelled");
 }
 
 TEST_F(WmfRender, EscapeBeforeRenderingOrAfterPlayingCancels) {
     image.SetEscape(1);
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), image));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), image));
     EXPECT_STREQ(image.GetLastError(), "Cancelled");
     EXPECT_EQ(device.surfaceWidth, 0u);  // nothing was drawn
 
     CxImageWMF during(&device);
     device.onPlay = [&] { during.SetEscape(1); };
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), during));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), during));
     EXPECT_STREQ(during.GetLastError(), "Cancelled");
     EXPECT_TRUE(device.played);
     EXPECT_FALSE(during.IsValid());
@@ -83,17 +83,17 @@ TEST_F(WmfRender, EscapeBeforeRenderingOrAfterPlayingCancels) {
 
 TEST_F(WmfRender, ASurfaceThatCannotBeMadeFailsWithoutText) {
     device.refuseSurface = true;
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), image));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), image));
     EXPECT_STREQ(image.GetLastError(), "");
     EXPECT_FALSE(image.IsValid());
 }
 
 TEST_F(WmfRender, NoRowCopiedIsAFailure) {
     device.rowsRead = 0;
-    EXPECT_FALSE(DecodeWith(device, SomeEmf(), image));
+    EXPECT_FALSE(DecodeMetafile(SomeEmf(), image));
     device.rowsRead = 1;
     CxImageWMF one(&device);
-    EXPECT_TRUE(DecodeWith(device, SomeEmf(), one));
+    EXPECT_TRUE(DecodeMetafile(SomeEmf(), one));
 }
 
 TEST_F(WmfRender, WithoutADeviceMetafilesAreDeclined) {

@@ -1,12 +1,13 @@
 #pragma once
-// Metafiles built in the tests, and decoding over a fake rendering device.
+// Metafiles built in the tests, and decoding them through the metafile
+// codec itself, over a fake rendering device.
 #include <cstdint>
 #include <vector>
 
 #include "support/byte_builder.h"
+#include "support/codec_test_support.h"
 #include "support/fake_render_device.h"
 #include "ximage/codecs/ximage_wmf.h"
-#include "ximage/toolkit/cx_mem_stream.h"
 
 namespace qlry::test::wmf {
 
@@ -53,11 +54,9 @@ inline Bytes PlaceableWmf(const Placeable& p) {
 // Some bytes that only the fake takes for an EMF.
 inline Bytes SomeEmf() { return Bytes{1, 0, 0, 0, 108, 0, 0, 0, ' ', 'E', 'M', 'F'}; }
 
-inline bool DecodeWith(FakeRenderDevice& /*device*/, Bytes bytes, CxImageWMF& image, uint32_t width = 0,
-                       uint32_t height = 0) {
-    CxMemStream stream(bytes.empty() ? nullptr : bytes.data(), static_cast<int32_t>(bytes.size()));
-    if (bytes.empty()) stream.Open();
-    return image.Decode(&stream, width, height);
+// The codec's own decode, with its size overrides (0: computed).
+inline bool DecodeMetafile(const Bytes& bytes, CxImageWMF& image, uint32_t width = 0, uint32_t height = 0) {
+    return qlry::test::DecodeBytes(bytes, [&](CxStream* stream) { return image.Decode(stream, width, height); });
 }
 
 }  // namespace qlry::test::wmf
