@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "ximage/toolkit/cx_buffer.h"
 #include "ximage/toolkit/cx_stream.h"
