@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ximage/codecs/ximage_png.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 #include "ximage/dib/ximage_dibv5.h"
@@ -9,8 +10,12 @@
 namespace qlry {
 
 HGlobal EncodePngBlock(CxImage& image, GlobalMemory& memory) {
+    // The block is written for speed: a paste reads it once, and the
+    // clipboard holds the picture uncompressed beside it anyway.
+    CxImagePNG png;
+    png.BorrowFrom(&image);
     CxMemStream encoded;
-    if (!encoded.Open(CxMemStream::Growth::Geometric) || !image.Encode(&encoded, CXIMAGE_FORMAT_PNG)) return nullptr;
+    if (!encoded.Open(CxMemStream::Growth::Geometric) || !png.EncodeQuick(&encoded)) return nullptr;
     const auto size = static_cast<size_t>(encoded.Size());
     if (size == 0) return nullptr;
     UniqueGlobal block(memory, memory.Alloc(kGmemMoveable, size));

@@ -265,8 +265,10 @@ bool CxImagePCX::Encode(CxStream* stream) {
     StoreU16(raw + 68, bpp == 24 ? 1 : 0);
     if (stream->Write(raw, 1, kHeaderSize) != kHeaderSize) return Fail("cannot write PCX header");
 
+    // Written a byte at a time: grown page by page, a large picture's
+    // packed data would be copied once a page by the Windows heap.
     CxMemStream packed;
-    if (!packed.Open()) return Fail("Can't allocate memory");
+    if (!packed.Open(CxMemStream::Growth::Geometric)) return Fail("Can't allocate memory");
     const int end = (width & 1) ? kEndOdd : kEndEven;
     if (wide) {
         for (uint32_t y = height; y-- > 0;) {

@@ -29,12 +29,19 @@ public:
     CxImagePNG() : CxImage(CXIMAGE_FORMAT_PNG) {}
     bool Decode(CxStream* stream);
     bool Encode(CxStream* stream);
+    // As Encode, with settings chosen for speed from the picture, for a block
+    // that lives on the clipboard rather than in a file: a flat picture
+    // (most pixels repeat their left neighbour) keeps zlib's default level
+    // behind the Up filter, a photo-like one gets the Sub filter with
+    // run-length matching only. Palette pictures keep the defaults.
+    bool EncodeQuick(CxStream* stream);
 
 private:
     bool Fail(const char* text);
     // The recovery points of libpng: nothing with a destructor lives between
     // them and libpng's long jump back.
     bool ReadWithRecovery(CxPngReader& reader);
+    bool Write(CxStream* stream, bool quick);
     bool WriteWithRecovery(CxPngWriter& writer);
     // Bodies run under those recovery points; their locals are plain data.
     bool ReadBody(CxPngReader& reader);
@@ -42,5 +49,7 @@ private:
     void ReadHeaderOptions(CxPngReader& reader);
     bool ReadRows(CxPngReader& reader);
     void WritePalette(CxPngWriter& writer);
+    void ChooseQuickSettings(CxPngWriter& writer);
+    bool IsFlat() const;
     void WriteRows(CxPngWriter& writer);
 };

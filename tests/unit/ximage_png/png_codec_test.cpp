@@ -2,6 +2,7 @@
 // every depth the encoder writes, the chunks it writes, transparency, and
 // the failure texts.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <string>
@@ -359,6 +360,52 @@ TEST(PngErrors, EveryTruncationOfAnEncodedFileFailsCleanly) {
         const std::vector<uint8_t> prefix(file.begin(), file.begin() + static_cast<ptrdiff_t>(length));
         EXPECT_FALSE(DecodeBytes(prefix, image)) << length;
         EXPECT_FALSE(image.IsValid());
+    }
+}
+
+// The filter byte of every row of a non-interlaced file, from its IDAT data.
+std::vector<uint8_t> RowFilters(const std::vector<uint8_t>& file, const CxImage& image) {
+    std::vector<uint8_t> compressed;
+    for (const Chunk& chunk : ReadChunks(file))
+        if (chunk.type == "IDAT") compressed.insert(compressed.end(), chunk.data.begin(), chunk.data.end());
+    const size_t stride = 1 + 4 * size_t{image.GetWidth()};
+    std::vector<uint8_t> raw(stride * image.GetHeight());
+    uLongf length = raw.size();
+    if (uncompress(raw.data(), &length, compressed.data(), compressed.size()) != Z_OK) return {};
+    std::vector<uint8_t> filters;
+    for (size_t offset = 0; offset < length; offset += stride) filters.push_back(raw[offset]);
+    return filters;
+}
+
+// The clipboard's quick PNG picks its filter from the picture and keeps
+// every pixel; a flat picture's block stays near the size the defaults give.
+TEST(PngQuick, TheFilterFollowsThePictureAndThePixelsStay) {
+    for (const bool flat : {false, true}) {
+        CxImage picture(160, 90, 24, CXIMAGE_FORMAT_PNG);
+        picture.AlphaCreate();
+        for (uint32_t y = 0; y < 90; ++y)
+            for (uint32_t x = 0; x < 160; ++x) {
+                const uint32_t noise = (x * 2654435761u ^ y * 40503u) >> 7;
+                const auto band = static_cast<uint8_t>(x / 40 * 60);
+                picture.SetPixelColor(x, y, flat ? CxRgbQuad{band, 200, band, 0}
+                                                 : CxRgbQuad{uint8_t(noise), uint8_t(noise >> 8), uint8_t(x + y), 0});
+                picture.AlphaSet(x, y, flat ? 255 - band : static_cast<uint8_t>(noise >> 16));
+            }
+        CxImagePNG png;
+        png.BorrowFrom(&picture);
+        CxMemStream stream;
+        ASSERT_TRUE(stream.Open());
+        ASSERT_TRUE(png.EncodeQuick(&stream));
+        const uint8_t* bytes = stream.GetBuffer(false);
+        const std::vector<uint8_t> file(bytes, bytes + stream.Size());
+
+        CxImage decoded;
+        ASSERT_TRUE(DecodeBytes(file, decoded));
+        EXPECT_TRUE(SamePicture(decoded, picture)) << "flat " << flat;
+        EXPECT_EQ(RowFilters(file, picture), std::vector<uint8_t>(90, flat ? 2 : 1)) << "flat " << flat;
+        if (flat) {
+            EXPECT_LE(file.size() * 10, EncodeToBytes(picture).size() * 13);
+        }
     }
 }
 
