@@ -59,3 +59,21 @@ function(qlry_test_paths target)
     QLRY_SOURCE_DIR="${prefix}${CMAKE_SOURCE_DIR}"
     QLRY_CORPUS_DIR="${prefix}${CMAKE_SOURCE_DIR}/tests/corpus")
 endfunction()
+
+# qlry::<dll>: a system DLL whose functions listed in cmake/delayload/<dll>.def
+# are bound through a delay-load import library, so that the DLL is loaded
+# at the first call of one of them, not at every start. Its other functions
+# bind through the ordinary import library, which follows on the link line.
+function(qlry_delay_loaded dll)
+  find_program(QLRY_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
+  set(def "${CMAKE_SOURCE_DIR}/cmake/delayload/${dll}.def")
+  set(lib "${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a")
+  add_custom_command(OUTPUT "${lib}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/delayload"
+    COMMAND "${QLRY_DLLTOOL}" --input-def "${def}" --dllname ${dll}.dll --output-delaylib "${lib}"
+    DEPENDS "${def}" VERBATIM)
+  add_custom_target(qlry_delay_${dll} DEPENDS "${lib}")
+  add_library(qlry::${dll} STATIC IMPORTED GLOBAL)
+  set_target_properties(qlry::${dll} PROPERTIES IMPORTED_LOCATION "${lib}" INTERFACE_LINK_LIBRARIES ${dll})
+  add_dependencies(qlry::${dll} qlry_delay_${dll})
+endfunction()

@@ -1,11 +1,13 @@
 #include "about/about_dlg.h"
 
+#include "platform/win32/dialog_look.h"
 #include "platform/win32/window_placement.h"
 
 CAboutDlg::CAboutDlg(HINSTANCE instance, const CUiResources& resources, std::wstring appTitle)
     : m_hInstance(instance), m_resources(resources), m_strAppTitle(std::move(appTitle)) {}
 
 INT_PTR CAboutDlg::DoModal() {
+    qlry::SelectDialogLook();
     return ::DialogBoxParamW(m_hInstance, MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }

@@ -1,8 +1,5 @@
 #pragma once
-#include <string>
-#include <vector>
-
+// This process's command line, read from the platform and split by
+// SplitCommandLine.
+#include "app/command_line.h"
 #include "app/command_request.h"
-
-// Splits a command line as the platform does for a program's arguments.
-std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);

@@ -1,7 +1,6 @@
 #include "app/win32/quillory_app.h"
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include "about/about_dlg.h"
 #include "app/command_request.h"
@@ -30,9 +29,9 @@ CQuilloryApp::CQuilloryApp(void* instance) : m_hInstance(instance) {}
 bool CQuilloryApp::InitInstance() {
     const auto instance = static_cast<HINSTANCE>(m_hInstance);
 
-    // 1. The platform's three-dimensional look for dialog controls.
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    // 1. The platform's look for dialog controls is selected when the first
+    //    dialog opens (SelectDialogLook), so that a copy or a paste does not
+    //    load the common controls library.
 
     // 2. Settings live below Software\Varnel\<application title>.
     m_strAppTitle = LoadResourceString(instance, kIdsAppTitle);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win32/dialog_look.h"
 #include "platform/win32/window_placement.h"
 
 namespace qlry {
@@ -50,6 +51,7 @@ INT_PTR CALLBACK NameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 // Shows dialog template `templateId` modally, with no owner window.
 template <class Window>
 INT_PTR ShowNameDialog(HINSTANCE instance, int templateId, Window& window) {
+    SelectDialogLook();
     return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId), nullptr, NameDialogProc<Window>,
                              reinterpret_cast<LPARAM>(&window));
 }

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <climits>
 
@@ -94,8 +93,15 @@ public:
         return file;
     }
 
-    bool Exists(const std::wstring& path) override { return ::PathFileExistsW(path.c_str()) != FALSE; }
-    bool IsDirectory(const std::wstring& path) override { return ::PathIsDirectoryW(path.c_str()) != FALSE; }
+    // What PathFileExistsW and PathIsDirectoryW answer, asked of the file
+    // system directly: the shell's light library would be loaded for them.
+    bool Exists(const std::wstring& path) override {
+        return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    bool IsDirectory(const std::wstring& path) override {
+        const DWORD attributes = ::GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
 
     ReplaceResult Replace(const std::wstring& target, const std::wstring& replacement) override {
         // A read-only file is not ours to replace, as it is not ours to open

@@ -1,48 +1,42 @@
-// The program's arguments as the platform splits its command line.
+// The program's own splitting of its command line gives what the
+// platform's CommandLineToArgvW gives, for the lines the extension and
+// users write.
+#include <windows.h>
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "app/win32/command_line_win32.h"
 
 namespace {
 
-CCommandRequest Parse(const wchar_t* commandLine) {
-    CCommandRequest request;
-    request.ParseCommandLine(SplitCommandLine(commandLine));
-    return request;
+std::vector<std::wstring> PlatformSplit(const wchar_t* line) {
+    std::vector<std::wstring> arguments;
+    int count = 0;
+    LPWSTR* vector = ::CommandLineToArgvW(line, &count);
+    for (int i = 0; vector && i < count; ++i) arguments.emplace_back(vector[i]);
+    ::LocalFree(vector);
+    return arguments;
 }
 
-TEST(CommandLineSplitting, QuotedPathsKeepTheirBlanks) {
-    CCommandRequest request = Parse(L"Quillory.exe -p \"C:\\My Files\\notes.txt\" /a");
-    EXPECT_EQ(request.m_nMode, 2);
-    EXPECT_EQ(request.m_strPath, L"C:\\My Files\\notes.txt");
-    EXPECT_EQ(request.m_bAppend, 1);
-}
-
-TEST(CommandLineSplitting, DriveRootWithDoubledBackslash) {
-    // The extension passes a drive root as "C:\\" so that the backslash does
-    // not escape the closing quote.
-    CCommandRequest request = Parse(L"Quillory.exe -p \"C:\\\\\" /n");
-    EXPECT_EQ(request.m_strPath, L"C:\\");
-    EXPECT_EQ(request.m_bNewFile, 1);
-}
-
-TEST(CommandLineSplitting, BackslashesBeforeQuotes) {
-    std::vector<std::wstring> args = SplitCommandLine(L"x.exe a\\\\\\\"b c\\\\d \"e\\\"f\"");
-    ASSERT_EQ(args.size(), 4u);
-    EXPECT_EQ(args[1], L"a\\\"b");   // 2n+1 backslashes: n and a literal quote
-    EXPECT_EQ(args[2], L"c\\\\d");   // not before a quote: literal
-    EXPECT_EQ(args[3], L"e\"f");
-}
-
-TEST(CommandLineSplitting, UnquotedBlanksSeparate) {
-    CCommandRequest request = Parse(L"Quillory.exe -c C:\\a b.txt");
-    EXPECT_EQ(request.m_strPath, L"b.txt");
-}
-
-TEST(CommandLineSplitting, LongCommandLines) {
-    std::wstring path = L"C:\\" + std::wstring(20000, L'd') + L"\\file.txt";
-    std::wstring line = L"Quillory.exe -c \"" + path + L"\"";
-    EXPECT_EQ(Parse(line.c_str()).m_strPath, path);
+TEST(CommandLineSplitting, EqualsThePlatformsSplitting) {
+    const std::wstring longPath = L"\"C:\\" + std::wstring(20000, L'd') + L"\\file.txt\"";
+    const std::wstring lines[] = {
+        L"Quillory.exe -p \"C:\\My Files\\notes.txt\" /a",
+        L"Quillory.exe -p \"C:\\\\\" /n",
+        L"x.exe a\\\\\\\"b c\\\\d \"e\\\"f\"",
+        L"Quillory.exe -c C:\\a b.txt",
+        L"x.exe  \t a\t\tb  ",
+        L"x.exe \"\" a\"b c\"d",
+        L"x.exe \"unterminated arg",
+        L"x.exe trailing\\ \\\\server\\share\\x",
+        L"\"C:\\Program Files\\Q\\Quillory.exe\" -c \"D:\\\u00e9t\u00e9\\caf\u00e9 \u4e2d.txt\"",
+        L"Quillory.exe -c " + longPath,
+    };
+    for (const std::wstring& line : lines) EXPECT_EQ(SplitCommandLine(line.c_str()), PlatformSplit(line.c_str())) << line;
 }
 
 }  // namespace

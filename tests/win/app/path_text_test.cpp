@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -26,6 +27,22 @@ TEST(PathText, FileNameIsWhatTheShellFinds) {
 TEST(PathText, ExtensionIsWhatTheShellFinds) {
     for (const wchar_t* path : kPaths) {
         EXPECT_EQ(qlry::FindExtension(path), std::wstring(::PathFindExtensionW(path))) << path;
+    }
+}
+
+// The file system adapter asks the file system what the shell's light
+// library would answer.
+TEST(PathText, ExistenceIsWhatTheShellFinds) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const std::wstring program = self;
+    const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+    const std::wstring paths[] = {program, folder, folder + L"\\", folder + L"\\missing.txt", L"C:\\", L"C:",
+                                  L"", L"\\\\?\\" + program, program + L"\\x"};
+    qlry::FileSystem& files = qlry::SystemFileSystem();
+    for (const std::wstring& path : paths) {
+        EXPECT_EQ(files.Exists(path), ::PathFileExistsW(path.c_str()) != FALSE) << path;
+        EXPECT_EQ(files.IsDirectory(path), ::PathIsDirectoryW(path.c_str()) != FALSE) << path;
     }
 }
 
