@@ -23,11 +23,30 @@ enum class ReplaceResult {
     Failed,      // anything else (read-only target, no access...): nothing changed
 };
 
+// One destination of a read into several buffers.
+struct ReadPiece {
+    void* data;
+    size_t size;
+};
+
 class File {
 public:
     virtual ~File() = default;
     // Reads up to `bytes`; `got` is 0 at the end of the file. False on a read error.
     virtual bool Read(void* buffer, size_t bytes, size_t& got) = 0;
+    // Reads the next bytes of the file into the pieces in turn, as one Read
+    // into them all would (readv); `got` counts the bytes. Here one Read a
+    // piece; a platform that reads into several buffers at once does better.
+    virtual bool ReadPieces(const ReadPiece* pieces, size_t count, size_t& got) {
+        got = 0;
+        for (size_t i = 0; i < count; ++i) {
+            size_t n = 0;
+            if (!Read(pieces[i].data, pieces[i].size, n)) return false;
+            got += n;
+            if (n < pieces[i].size) break;
+        }
+        return true;
+    }
     virtual bool Write(const void* data, size_t bytes) = 0;
     virtual bool SeekToEnd() = 0;
     // Moves to an absolute position (SetFilePointerEx from the start).

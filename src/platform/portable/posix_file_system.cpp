@@ -2,6 +2,7 @@
 // UTF-16 code units held in wchar_t; they are passed on as UTF-8. Sharing
 // modes have no meaning here.
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -40,6 +41,29 @@ public:
         got = std::fread(buffer, 1, bytes, m_file);
         return !std::ferror(m_file);
     }
+    // One system call for many pieces, at the stream's position; the stream
+    // is then moved past what came.
+    bool ReadPieces(const ReadPiece* pieces, size_t count, size_t& got) override {
+        got = 0;
+        const off_t start = ::ftello(m_file);
+        if (start < 0) return false;
+        while (count > 0) {
+            iovec vectors[kMaxVectors];
+            size_t wanted = 0;
+            const size_t n = count < kMaxVectors ? count : kMaxVectors;
+            for (size_t i = 0; i < n; ++i) {
+                vectors[i] = {pieces[i].data, pieces[i].size};
+                wanted += pieces[i].size;
+            }
+            const ssize_t read = ::preadv(fileno(m_file), vectors, static_cast<int>(n), start + static_cast<off_t>(got));
+            if (read < 0) return false;
+            got += static_cast<size_t>(read);
+            if (static_cast<size_t>(read) < wanted) break;
+            pieces += n;
+            count -= n;
+        }
+        return ::fseeko(m_file, start + static_cast<off_t>(got), SEEK_SET) == 0;
+    }
     bool Write(const void* data, size_t bytes) override { return std::fwrite(data, 1, bytes, m_file) == bytes; }
     bool SeekToEnd() override { return std::fseek(m_file, 0, SEEK_END) == 0; }
     bool Seek(uint64_t offset) override { return ::fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) == 0; }
@@ -61,6 +85,7 @@ public:
     }
 
 private:
+    static constexpr size_t kMaxVectors = 1024;  // IOV_MAX on Linux
     FILE* m_file;
 };
 

@@ -52,4 +52,5 @@ private:
     void ChooseQuickSettings(CxPngWriter& writer);
     bool IsFlat() const;
     void WriteRows(CxPngWriter& writer);
+    void RgbaRow(const CxPngWriter& writer, uint32_t imageRow, uint8_t* out) const;
 };

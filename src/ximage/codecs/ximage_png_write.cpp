@@ -207,29 +207,42 @@ void CxImagePNG::WriteRows(CxPngWriter& writer) {
     writer.row = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size), 1));
     if (!writer.row) png_error(writer.png, "out of memory");
     uint8_t* row = writer.row;
-    const CxRgbQuad transColor = GetTransColor();
+    bool identity = true;
+    for (uint32_t i = 0; i < 256; ++i) identity = identity && writer.remap[i] == i;
     const int passes = png_set_interlace_handling(writer.png);
     for (int pass = 0; pass < passes; ++pass) {
         for (uint32_t y = 0; y < height; ++y) {
             const uint32_t imageRow = height - 1 - y;
+            const uint8_t* bits = GetBits(imageRow);
             if (writer.rgba) {
-                for (uint32_t x = 0; x < width; ++x) {
-                    const CxRgbQuad color = GetPixelColor(x, imageRow, false);
-                    uint8_t* out = row + 4 * size_t{x};
-                    out[0] = color.rgbRed;
-                    out[1] = color.rgbGreen;
-                    out[2] = color.rgbBlue;
-                    const bool cleared = writer.transparentRgb && color.rgbRed == transColor.rgbRed &&
-                                         color.rgbGreen == transColor.rgbGreen &&
-                                         color.rgbBlue == transColor.rgbBlue;
-                    const uint32_t opacity = AlphaIsValid() ? AlphaGet(x, imageRow) : 255;
-                    out[3] = cleared ? 0 : static_cast<uint8_t>(opacity * info.alphaMax / 255);
-                }
+                RgbaRow(writer, imageRow, row);
+            } else if (identity) {
+                row = const_cast<uint8_t*>(bits);  // libpng copies the row before it transforms it
             } else {
-                const uint8_t* bits = GetBits(imageRow);
                 for (uint32_t i = 0; i < info.rowBytes; ++i) row[i] = writer.remap[bits[i]];
             }
             png_write_row(writer.png, row);
+            row = writer.row;
         }
+    }
+}
+
+// Image row imageRow as red, green, blue, alpha; the transparent colour of
+// a 24-bit picture gets alpha 0.
+void CxImagePNG::RgbaRow(const CxPngWriter& writer, uint32_t imageRow, uint8_t* out) const {
+    const uint32_t width = GetWidth();
+    const CxRgbQuad transColor = GetTransColor();
+    const uint8_t* opacity = AlphaIsValid() ? GetAlphaPlane() + size_t{imageRow} * width : nullptr;
+    const uint8_t* bits = GetBits(imageRow);
+    for (uint32_t x = 0; x < width; ++x, out += 4) {
+        const CxRgbQuad color = IsIndexed() ? GetPaletteColor(GetPixelIndexUnchecked(x, imageRow))
+                                            : CxRgbQuad{bits[3 * x], bits[3 * x + 1], bits[3 * x + 2], 0};
+        out[0] = color.rgbRed;
+        out[1] = color.rgbGreen;
+        out[2] = color.rgbBlue;
+        const bool cleared = writer.transparentRgb && color.rgbRed == transColor.rgbRed &&
+                             color.rgbGreen == transColor.rgbGreen && color.rgbBlue == transColor.rgbBlue;
+        const uint32_t alphaValue = opacity ? opacity[x] : 255;
+        out[3] = cleared ? 0 : static_cast<uint8_t>(alphaValue * info.alphaMax / 255);
     }
 }

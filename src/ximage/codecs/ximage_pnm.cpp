@@ -1,8 +1,10 @@
 // PNM: portable bitmaps, grey maps and pixmaps (P1-P6), plain (ASCII) and
 // raw (binary). Only the first image of a file is read; PAM (P7) is refused.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "ximage/codecs/ximage_jas_internal.h"
 #include "ximage/codecs/ximage_jas_text.h"
@@ -63,6 +65,29 @@ uint32_t GreyDepthForMaxval(uint32_t maxval) {
     return 8;
 }
 
+// Rows of whole bytes read straight into their places in the picture. Red-
+// first rows come a chunk at a time and are turned into blue-first while the
+// chunk is still in the cache; others all at once. No pass copies them a
+// second time.
+Status ReadRowsInPlace(CxStreamReader& reader, CxImage& image, uint32_t lineBytes, bool redFirst) {
+    const uint32_t width = image.GetWidth(), height = image.GetHeight();
+    const auto perChunk =
+        redFirst ? static_cast<uint32_t>(std::max<uint64_t>(1, RowChunks::kChunkBytes / lineBytes)) : height;
+    std::vector<qlry::ReadPiece> pieces;
+    pieces.reserve(std::min(perChunk, height));
+    for (uint32_t y = 0; y < height; y += perChunk) {
+        pieces.clear();
+        for (uint32_t i = y; i < height && i < y + perChunk; ++i) pieces.push_back({image.GetBits(height - 1 - i), lineBytes});
+        if (!reader.ReadPieces(pieces.data(), pieces.size())) return Status::kCorrupt;
+        for (const qlry::ReadPiece& piece : pieces) {
+            auto* row = static_cast<uint8_t*>(piece.data);
+            if (redFirst) SwapRedBlue(row, row, width);
+            FillRowTail(image, row, lineBytes);
+        }
+    }
+    return Status::kOk;
+}
+
 Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const GreyMap& grey) {
     const uint32_t width = h.width, height = h.height;
     if (h.bitmap) {
@@ -80,6 +105,8 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
     }
     const uint32_t samples = width * h.channels;  // fits: checked against the cap
     const bool wide = h.maxval > 255;
+    if (h.maxval == 255 && (h.channels == 3 || grey.depth == 8))
+        return ReadRowsInPlace(reader, image, samples, h.channels == 3);
     uint8_t table[256];
     for (uint32_t v = 0; v < 256; ++v) table[v] = grey.scale(v);
     RowChunks rows(reader, uint64_t{samples} * (wide ? 2 : 1), height);
@@ -95,9 +122,6 @@ Status ReadRaw(CxStreamReader& reader, CxImage& image, const PnmHeader& h, const
         } else if (wide) {
             for (uint32_t i = 0; i < samples; ++i) row[i] = grey.scale(cximage::LoadU16BE(in + 2 * i));
             if (h.channels == 3) SwapRedBlue(row, row, width);
-        } else if (h.maxval == 255) {
-            if (h.channels == 3) PutRedFirstRow(image, in, row, width);
-            else PutRow(image, in, row, width);
         } else {
             for (uint32_t i = 0; i < samples; ++i) row[i] = table[in[i]];
             if (h.channels == 3) SwapRedBlue(row, row, width);

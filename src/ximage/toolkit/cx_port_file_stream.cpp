@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 CxPortFileStream::CxPortFileStream(qlry::File& file)
     : file_(file), buffer_(new (std::nothrow) uint8_t[kBufferSize]) {
@@ -76,6 +77,40 @@ size_t CxPortFileStream::Read(void* buffer, size_t size, size_t count) {
     }
     if (done < wanted && !error_) eof_ = true;
     return done / size;
+}
+
+size_t CxPortFileStream::ReadPieces(const qlry::ReadPiece* pieces, size_t count) {
+    size_t total = 0, first = 0, into = 0;  // first piece not yet full, and its bytes so far
+    while (first < count) {
+        const int64_t offset = position_ - bufferStart_;
+        if (offset < 0 || static_cast<uint64_t>(offset) >= bufferLength_) break;
+        const size_t take = std::min(pieces[first].size - into, bufferLength_ - static_cast<size_t>(offset));
+        std::memcpy(static_cast<uint8_t*>(pieces[first].data) + into, buffer_.get() + offset, take);
+        position_ += static_cast<int64_t>(take);
+        total += take;
+        into += take;
+        if (into == pieces[first].size) ++first, into = 0;
+    }
+    if (first == count || error_) return total;
+    std::vector<qlry::ReadPiece> rest(pieces + first, pieces + count);
+    rest[0] = {static_cast<uint8_t*>(rest[0].data) + into, rest[0].size - into};
+    size_t wanted = 0, got = 0;
+    for (const qlry::ReadPiece& piece : rest) wanted += piece.size;
+    if (filePosition_ != position_ && !file_.Seek(static_cast<uint64_t>(position_))) {
+        filePosition_ = -1;
+        error_ = true;
+        return total;
+    }
+    if (!file_.ReadPieces(rest.data(), rest.size(), got)) {
+        filePosition_ = -1;
+        error_ = true;
+        return total;
+    }
+    got = std::min(got, wanted);
+    position_ += static_cast<int64_t>(got);
+    filePosition_ = position_;
+    if (got < wanted) eof_ = true;
+    return total + got;
 }
 
 int32_t CxPortFileStream::GetC() {

@@ -29,6 +29,8 @@ public:
     int32_t Error() override { return error_ ? 1 : 0; }
     bool PutC(uint8_t) override { return false; }
     int32_t GetC() override;
+    // What the buffer holds first, the rest straight from the file.
+    size_t ReadPieces(const qlry::ReadPiece* pieces, size_t count) override;
     int64_t Tell64() override { return position_; }
     int64_t Size64() override { return size_; }
     bool Seek64(int64_t offset, int origin) override;

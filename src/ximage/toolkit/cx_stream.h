@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/file_system.h"  // ReadPiece
+
 class CxStream {
 public:
     virtual ~CxStream() = default;
@@ -20,6 +22,17 @@ public:
     virtual int32_t Error() = 0;  // nonzero on error, -1 when nothing is open
     virtual bool PutC(uint8_t c) { return Write(&c, 1, 1) == 1; }
     virtual int32_t GetC() = 0;  // 0-255, or -1 at the end
+    // The next bytes into the pieces in turn, as one Read into them all
+    // would; the bytes read. A file stream reads them with one call.
+    virtual size_t ReadPieces(const qlry::ReadPiece* pieces, size_t count) {
+        size_t total = 0;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t n = Read(pieces[i].data, 1, pieces[i].size);
+            total += n;
+            if (n < pieces[i].size) break;
+        }
+        return total;
+    }
     // 64-bit positions for streams that can be larger than 2 GiB (files);
     // the 32-bit calls above stay the interface's own.
     virtual int64_t Tell64() { return Tell(); }

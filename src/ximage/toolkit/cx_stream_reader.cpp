@@ -21,6 +21,20 @@ size_t CxStreamReader::ReadOrZero(void* out, size_t bytes) {
     return got;
 }
 
+bool CxStreamReader::ReadPieces(const qlry::ReadPiece* pieces, size_t count) {
+    size_t got = stream_ ? stream_->ReadPieces(pieces, count) : 0;
+    bool whole = true;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t here = got < pieces[i].size ? got : pieces[i].size;
+        if (here < pieces[i].size) {
+            std::memset(static_cast<uint8_t*>(pieces[i].data) + here, 0, pieces[i].size - here);
+            whole = false;
+        }
+        got -= here;
+    }
+    return whole;
+}
+
 bool CxStreamReader::Skip(uint64_t bytes) {
     if (!Has(bytes)) return false;
     return SeekTo(Position() + static_cast<int64_t>(bytes));

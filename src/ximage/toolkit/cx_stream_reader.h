@@ -24,6 +24,9 @@ public:
     bool Read(void* out, size_t bytes);
     // Reads what there is and zero-fills the rest; returns the bytes read.
     size_t ReadOrZero(void* out, size_t bytes);
+    // The next bytes into the pieces in turn; false when they do not all
+    // come (the pieces are then filled with what came, the rest zero).
+    bool ReadPieces(const qlry::ReadPiece* pieces, size_t count);
     bool Skip(uint64_t bytes);
     bool SeekTo(int64_t position);
     // The next byte, or -1 at the end.

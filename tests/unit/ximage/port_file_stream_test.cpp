@@ -1,5 +1,8 @@
 // The stream that images are read through: FILE conventions over the file port.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -68,6 +71,35 @@ TEST_F(PortFileStream, LargeReadsSkipTheBufferAndEndLikeSmallOnes) {
     EXPECT_EQ(rest.substr(0, 200001), bytes.substr(100000));
     EXPECT_TRUE(stream.Eof());
     EXPECT_EQ(stream.Error(), 0);
+}
+
+// Reads into several buffers: what the stream's buffer holds first, then
+// the rest straight from the file, through the port's own call (a readv on
+// POSIX files, one read a piece on the fake); the stream goes on after them.
+TEST_F(PortFileStream, PiecesTakeTheBufferedBytesFirstThenTheFile) {
+    std::string bytes(250000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 31 + i / 509);
+    const std::filesystem::path real = std::filesystem::temp_directory_path() / "qlry_pieces_test.bin";
+    std::ofstream(real, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::unique_ptr<qlry::File> opened[] = {
+        Open(bytes), qlry::SystemFileSystem().Open(real.wstring(), qlry::FileAccess::Read, qlry::FileShare::ReadWrite,
+                                                   qlry::FileDisposition::OpenExisting)};
+    for (auto& file : opened) {
+        ASSERT_TRUE(file);
+        CxPortFileStream stream(*file);
+        ASSERT_EQ(stream.GetC(), static_cast<uint8_t>(bytes[0]));  // the buffer now holds the start
+        std::string a(30000, '\0'), b(90000, '\0'), c(200000, '\0');
+        const qlry::ReadPiece pieces[] = {{a.data(), a.size()}, {b.data(), b.size()}, {c.data(), c.size()}};
+        EXPECT_EQ(stream.ReadPieces(pieces, 3), bytes.size() - 1);  // the file ends inside c
+        EXPECT_EQ(a + b + c.substr(0, 129999), bytes.substr(1));
+        EXPECT_TRUE(stream.Eof());
+        ASSERT_TRUE(stream.Seek(70000, SEEK_SET));
+        const qlry::ReadPiece again[] = {{a.data(), 10}, {b.data(), 5}};
+        EXPECT_EQ(stream.ReadPieces(again, 2), 15u);
+        EXPECT_EQ(stream.GetC(), static_cast<uint8_t>(bytes[70015]));
+        EXPECT_EQ(a.substr(0, 10) + b.substr(0, 5), bytes.substr(70000, 15));
+    }
+    std::filesystem::remove(real);
 }
 
 TEST_F(PortFileStream, AFailedLargeReadIsAnError) {
