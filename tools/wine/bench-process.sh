@@ -35,8 +35,9 @@ median_ms() {
   printf '%s\n' "${times[@]}" | sort -n | sed -n "$(( (runs + 1) / 2 ))p"
 }
 quillory() { median_ms "$bin/Quillory.exe" "$@"; }
-native_ms() { awk -v e="$1" -v s="$2" '$2 == e && $3 == s { print $4 }' "$work/native.txt"; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+# The native Save time, or "refused" when the format cannot hold the picture.
+native_ms() { awk -v e="$1" -v s="$2" '$2 == e && $3 == s { print ($4 < 0 ? "refused" : $4) }' "$work/native.txt"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 > 0) printf "%.2f", a / b; else print "-" }'; }
 
 printf '%-44s %10s %10s %8s\n' "operation (Quillory.exe under Wine)" "wine ms" "native ms" "ratio"
 declare -A small
