@@ -1,5 +1,5 @@
 # Thin wrapper over the scripts and CMake presets.
-.PHONY: setup build build-native build-windows test test-native test-windows demo bench fuzz clean
+.PHONY: setup build build-native build-windows test test-native test-windows demo bench fuzz fuzz-all clean
 
 JOBS ?= 2
 # Warnings are errors in CI only (CI=true), for the project's own code.
@@ -39,6 +39,14 @@ bench:
 
 fuzz:
 	tools/fuzz.sh $(TARGET) $(FUZZ_SECONDS)
+
+# Every target in turn, each for FUZZ_SECONDS; the corpora and the table in
+# fuzz/README.md grow with each run.
+FUZZ_SECONDS ?= 600
+fuzz-all:
+	for target in $$(sed -n 's/^qlry_add_fuzzer(\([a-z_0-9]*\).*/\1/p' fuzz/*.cmake); do \
+	  tools/fuzz.sh $$target $(FUZZ_SECONDS) || exit 1; \
+	done
 
 clean:
 	rm -rf build

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds one libFuzzer target with the fuzz preset and runs it for a while on
-# a scratch copy of its seed corpus (the committed corpus is not modified).
-# Crashes are written to fuzz/regressions/<target>/ for keeping.
+# Builds one libFuzzer target with the fuzz preset, runs it for a while on a
+# scratch copy of its committed corpus, and then merges what it found back
+# into fuzz/corpus/<target> (inputs over 64 KB left out), so that the next
+# run starts where this one ended. Crashes are written to
+# fuzz/regressions/<target>/ for keeping. The table in fuzz/README.md adds
+# the CPU-minutes of the run (one core per run) and the date.
 #
 #   tools/fuzz.sh ximage_bmp 600
 set -euo pipefail
@@ -13,6 +16,7 @@ fi
 target="$1"
 seconds="$2"
 root="$(cd "$(dirname "$0")/.." && pwd)"
+max_bytes=65536
 
 cd "$root"
 cmake --preset fuzz >/dev/null
@@ -20,13 +24,19 @@ cmake --build --preset fuzz --target "$target" -j2
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/qlry-fuzz-$target.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/corpus" "fuzz/regressions/$target"
-if [ -d "fuzz/corpus/$target" ]; then
-  cp -R "fuzz/corpus/$target/." "$work/corpus/"
-fi
+mkdir -p "$work/corpus" "$work/small" "fuzz/corpus/$target" "fuzz/regressions/$target"
+cp -R "fuzz/corpus/$target/." "$work/corpus/"
 
+status=0
 "build/fuzz/bin/$target" \
   -max_total_time="$seconds" \
   -print_final_stats=1 \
   -artifact_prefix="fuzz/regressions/$target/" \
-  "$work/corpus" "fuzz/regressions/$target"
+  "$work/corpus" "fuzz/regressions/$target" || status=$?
+
+# Only what adds coverage and stays small joins the committed corpus.
+find "$work/corpus" -type f -size -$((max_bytes + 1))c -exec cp {} "$work/small/" \;
+"build/fuzz/bin/$target" -merge=1 -max_len="$max_bytes" "fuzz/corpus/$target" "$work/small" 2>/dev/null
+
+tools/fuzz_table.sh "$target" "$seconds"
+exit "$status"
