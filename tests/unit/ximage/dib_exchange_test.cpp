@@ -171,6 +171,31 @@ TEST_F(DibTest, ThirtyTwoBitAlphaGoesToTheAlphaPlane) {
     EXPECT_FALSE(image.AlphaIsValid());
 }
 
+// The version 2 and 3 headers (52 and 56 bytes) carry the colour masks, the
+// 56-byte one the alpha mask too: with one naming the fourth byte, that byte
+// is alpha; with a zero alpha mask it is not. The 52-byte header has no place
+// for it, so the clipboard's rule for 32-bit pixels holds: the fourth byte is alpha.
+TEST_F(DibTest, ThirtyTwoBitBitfieldsBehindVersion2And3Headers) {
+    const struct {
+        uint32_t header;
+        uint32_t alphaMask;
+        bool alpha;
+    } cases[] = {{56, 0xFF000000, true}, {56, 0, false}, {52, 0, true}};
+    for (const auto& c : cases) {
+        DibLayout s{.headerSize = c.header, .width = 4, .height = 2, .bpp = 32, .compression = 3,
+                    .masks = {0xFF0000, 0xFF00, 0xFF, c.alphaMask}, .bits = Rows32(4, 2, false, 0)};
+        s.bits[4 * 5 + 3] = 200;  // pixel (1, 1)
+        CxImage image;
+        ASSERT_TRUE(Import(image, BuildDib(s))) << c.header << image.GetLastError();
+        ASSERT_EQ(image.AlphaIsValid(), c.alpha) << c.header << " " << c.alphaMask;
+        if (c.alpha) {
+            EXPECT_EQ(image.AlphaGet(1, 1), 200) << c.header;
+        }
+        image.AlphaDelete();
+        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(4, 2))) << c.header;
+    }
+}
+
 TEST_F(DibTest, LongHeadersTopDownAndShortColourTables) {
     DibLayout s{.width = 6, .height = 4, .bpp = 8, .clrUsed = 3,
               .palette = {{10, 20, 30, 0}, {40, 50, 60, 0}, {70, 80, 90, 0}}, .bits = std::vector<uint8_t>(8 * 4, 0)};
