@@ -5,9 +5,11 @@
 #include "platform/path_text.h"
 
 ContentKind ClassifyPath(const std::wstring& path) {
+    // Every row counts: the names FormatFromExtension knows (".jpeg",
+    // ".tiff", ".ico"...) as well as those only the name dialog offers.
     const std::wstring extension = qlry::LowerAscii(qlry::FindExtension(path));
-    for (const wchar_t* image : kImageExtensions) {
-        if (extension == image) return KindImage;
+    for (const CxExtensionRow& row : kCxExtensionTable) {
+        if (row.extension == extension) return KindImage;
     }
     return KindText;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The one table of image file-name extensions. Each row says which format
 // an extension names, whether the library's extension table knows it
-// (FormatFromExtension), and its place in the image extension list: the
-// classifier's list and, in the same order, the entries of the image name
-// dialog (-1: not in the list). The other lists are derived from it.
+// (FormatFromExtension), and its place in the image extension list, the
+// entries of the image name dialog in their order (-1: not in the list).
+// A copy treats a file as an image when any row names its extension.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +31,7 @@ inline constexpr CxExtensionRow kCxExtensionTable[] = {
     {L".j2c", CXIMAGE_FORMAT_JPC, true, 5},    {L".pgx", CXIMAGE_FORMAT_PGX, true, 13},
     {L".ras", CXIMAGE_FORMAT_RAS, true, 16},   {L".pnm", CXIMAGE_FORMAT_PNM, true, 14},
     {L".pgm", CXIMAGE_FORMAT_PNM, true, 12},   {L".ppm", CXIMAGE_FORMAT_PNM, true, 15},
+    {L".jfif", CXIMAGE_FORMAT_JPG, true, -1},
     // In the list only: a paste to these still writes the format they stand for.
     {L".jfi", CXIMAGE_FORMAT_JPG, false, 7},   {L".jpe", CXIMAGE_FORMAT_JPG, false, 10},
     {L".wbm", CXIMAGE_FORMAT_WBMP, false, 19},
@@ -60,8 +61,8 @@ constexpr bool EveryPlaceFilled(const auto& list) {
 
 }  // namespace cximage::detail
 
-// The image extension list, in its order: the classifier's list and the
-// entries of the image name dialog.
+// The image extension list, in its order: the entries of the image name
+// dialog.
 inline constexpr std::array<const wchar_t*, CxListedExtensionCount()> kImageExtensions =
     cximage::detail::ListedImageExtensions<CxListedExtensionCount()>();
 static_assert(kImageExtensions.size() == 21 && cximage::detail::EveryPlaceFilled(kImageExtensions),

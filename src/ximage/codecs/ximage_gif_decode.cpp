@@ -12,8 +12,10 @@
 #include "ximage/codecs/ximage_gif.h"
 #include "ximage/codecs/ximage_gif_blocks.h"
 #include "ximage/codecs/ximage_gif_lzw.h"
+#include "ximage/codecs/ximage_gif_mosaic.h"
 #include "ximage/codecs/ximage_gif_read_ahead.h"
 #include "ximage/codecs/ximage_gif_rows.h"
+#include "ximage/dib/ximage_bytes.h"
 #include "ximage/toolkit/cx_checked.h"
 #include "ximage/toolkit/cx_stream_reader.h"
 
@@ -24,6 +26,14 @@ constexpr uint8_t kCommentLabel = 0xFE;
 constexpr uint8_t kApplicationLabel = 0xFF;
 
 uint32_t DepthForTable(uint32_t entries) { return entries <= 2 ? 1 : entries <= 16 ? 4 : 8; }
+
+// Whether Create can make a picture of the screen's size at this depth, as
+// the canvas (or the first image covering the screen) must be.
+bool ScreenFits(uint32_t width, uint32_t height, uint32_t bpp) {
+    uint64_t bytes = 0;
+    return width != 0 && height != 0 && cximage::ProductWithin({width, height}, CXIMAGE_MAX_MEMORY, bytes) &&
+           cximage::ProductWithin({cximage::DibRowBytes(width, bpp), height}, CXIMAGE_MAX_MEMORY, bytes);
+}
 
 // Frees a pixel block the way CxImage allocates it.
 struct FreeBlock {
@@ -120,6 +130,11 @@ struct CxImageGIF::DecodeRun {
     CxStreamReader& reader;
     CxGifReadAhead data;
     CxGifLzwDecoder lzw;
+    // What CountFrames saw: whether the screen can be made at the first
+    // image's depth, and whether the images are laid out as the encoder
+    // lays out the tiles of a mosaic of the screen.
+    bool screenFits = true;
+    bool mosaic = false;
     // The image CountFrames decoded for `frame`: the scan takes its block
     // instead of decoding the same bytes a second time.
     struct {
@@ -221,6 +236,7 @@ int32_t CxImageGIF::CountFrames(DecodeRun& run, uint32_t tableSize, uint32_t scr
     std::memcpy(savedComment, comment, sizeof comment);
 
     int32_t count = 0;
+    bool tilesInOrder = true;
     CxGifBlockScanner blocks(reader, screenWidth, screenHeight);
     CxGifDescriptor d;
     for (auto block = blocks.Next(d); block != CxGifBlockScanner::Block::End; block = blocks.Next(d)) {
@@ -235,12 +251,19 @@ int32_t CxImageGIF::CountFrames(DecodeRun& run, uint32_t tableSize, uint32_t scr
             SeekForward(reader, uint64_t{entries} * 3);
         }
         const uint32_t bpp = DepthForTable(entries);
+        // No picture can be made: decoding the data would be in vain.
+        if (index == 0 && !ScreenFits(screenWidth, screenHeight, bpp)) {
+            run.screenFits = false;
+            break;
+        }
+        tilesInOrder = tilesInOrder && CxGifIsMosaicTile(static_cast<uint64_t>(index), d, screenWidth, screenHeight);
         Create(d.width, d.height, bpp, CXIMAGE_FORMAT_GIF);
         const ImageKey key(index, reader.Position(), d, bpp);
         DecodeImageData(run, d);
         if (index == info.frame) KeepDecodedAhead(run, key);
     }
     reader.SeekTo(start);
+    run.mosaic = tilesInOrder && static_cast<uint64_t>(count) == CxGifMosaicTiles(screenWidth, screenHeight);
 
     gce = savedGce;
     info.transIndex = saved.transIndex;
@@ -275,6 +298,7 @@ bool CxImageGIF::Decode(CxStream* stream) {
 
     DecodeRun run(reader);
     info.numFrames = CountFrames(run, globalEntries, screenWidth, screenHeight);
+    if (!run.screenFits) return false;
     if (info.frame < 0 || info.frame >= info.numFrames) return false;
     if (info.numFrames == 1) tiledPoints = 0;
     const int32_t requestedFrame = info.frame;
@@ -294,9 +318,11 @@ bool CxImageGIF::Decode(CxStream* stream) {
             if (!ReadExtension(reader)) break;
             continue;
         }
-        // A picture split into tiles: its first tile is narrower or lower
-        // than the screen (and the file has no global table).
-        if (!decodedAny && (d.width != screenWidth || d.height != screenHeight)) ++tiledPoints;
+        // A picture split into tiles (and the file has no global table): its
+        // first tile is narrower and lower than the screen, or the images
+        // are our own mosaic of a picture 17 wide or 15 high at most. A
+        // first image as wide or as high as the screen is otherwise a frame.
+        if (!decodedAny && ((d.width != screenWidth && d.height != screenHeight) || run.mosaic)) ++tiledPoints;
 
         uint32_t entries = globalEntries;
         const uint8_t* rgb = hasGlobal ? globalRgb : nullptr;
@@ -320,13 +346,12 @@ bool CxImageGIF::Decode(CxStream* stream) {
                               (info.transIndex < 0 || info.transIndex > 255 || info.transIndex == gce.transIndex);
                 if (!wholeScreen) {
                     canvas.CopyOptions(*this);
-                    if (!canvas.Create(screenWidth, screenHeight, bpp, CXIMAGE_FORMAT_GIF))
-                        return Fail(canvas.GetLastError());
+                    if (!canvas.Create(screenWidth, screenHeight, bpp, CXIMAGE_FORMAT_GIF)) return false;
                     canvas.Clear(gce.transIndex);
                 }
             } else {
                 canvas.Copy(*this);
-                if (!canvas.IsValid()) return Fail(canvas.GetLastError());
+                if (!canvas.IsValid()) return false;
                 if (previousDisposal == 2) canvas.Clear(static_cast<uint8_t>(firstTransIndex));
             }
         }
@@ -352,7 +377,7 @@ bool CxImageGIF::Decode(CxStream* stream) {
             info.frame = info.numFrames - 1;
             if (!tiled.IsValid()) {
                 tiled.CopyOptions(*this);
-                if (!tiled.Create(screenWidth, screenHeight, 24, CXIMAGE_FORMAT_GIF)) return Fail(tiled.GetLastError());
+                if (!tiled.Create(screenWidth, screenHeight, 24, CXIMAGE_FORMAT_GIF)) return false;
             }
             if (IsValid()) DrawTile(*this, tiled, d, screenHeight);
         }

@@ -6,14 +6,15 @@
 
 #include "ximage/codecs/ximage_gif.h"
 #include "ximage/codecs/ximage_gif_lzw.h"
+#include "ximage/codecs/ximage_gif_mosaic.h"
 #include "ximage/codecs/ximage_gif_rows.h"
 #include "ximage/toolkit/cx_checked.h"
 #include "ximage/toolkit/cx_stream.h"
 
 namespace {
 
-constexpr uint32_t kTileWidth = 17;
-constexpr uint32_t kTileHeight = 15;
+constexpr uint32_t kTileWidth = kCxGifTileWidth;
+constexpr uint32_t kTileHeight = kCxGifTileHeight;
 constexpr uint32_t kLargestSide = 0xFFFF;
 constexpr const char* kWriteError = "Write Error in GIF file";
 

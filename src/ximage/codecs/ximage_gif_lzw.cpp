@@ -1,5 +1,5 @@
 // The LZW coder of GIF image data: codes packed least significant bit first
-// into sub-blocks of at most 255 bytes, 9 to 12 bits wide.
+// into sub-blocks of at most 255 bytes, 3 to 12 bits wide.
 #include "ximage/codecs/ximage_gif_lzw.h"
 
 #include <algorithm>
@@ -69,7 +69,9 @@ int16_t CxGifLzwDecoder::Decode(CxGifByteSource& bytes, int32_t rowLength, CxGif
     badCodes_ = 0;
     const int size = bytes.Next();
     if (size < 0) return kReadFailed;
-    if (size < 2 || size > 9) return kBadCodeSize;
+    // Codes are at most 12 bits wide, so a minimum code size of 11 is the
+    // largest a file can use (literal codes above 255 keep their low byte).
+    if (size < 2 || size > 11) return kBadCodeSize;
 
     codeSize_ = static_cast<int16_t>(size + 1);
     topSlot_ = static_cast<int16_t>(1 << codeSize_);

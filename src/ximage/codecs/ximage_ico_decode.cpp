@@ -88,8 +88,9 @@ bool CxImageICO::DecodeBitmap(CxStreamReader& in, const Entry& entry, uint64_t a
     const uint32_t depth = h.biBitCount;
     if (h.biSize < kCxInfoHeaderSize) return false;
     if (depth != 1 && depth != 4 && depth != 8 && depth != 16 && depth != 24 && depth != 32) return false;
-    // Compressed icon bitmaps do not exist; only 16-bit rows may name their masks.
-    if (h.biCompression != kRgb && !(h.biCompression == kBitfields && depth == 16)) return false;
+    // Compressed icon bitmaps do not exist; 16 and 32-bit rows may name
+    // their masks (Windows writes 32-bit icons so).
+    if (h.biCompression != kRgb && !(h.biCompression == kBitfields && (depth == 16 || depth == 32))) return false;
 
     // The size is the directory entry's, unless the info header (which lays
     // out the rows) disagrees: then the header's, as Windows reads it.
@@ -122,6 +123,11 @@ bool CxImageICO::DecodeBitmap(CxStreamReader& in, const Entry& entry, uint64_t a
     } else if (maskField && !in.Read(masks, sizeof(masks))) {
         return false;
     }
+    // 32-bit rows are read as blue, green, red and alpha bytes: other masks
+    // would need another reading.
+    if (depth == 32 && h.biCompression == kBitfields &&
+        (LoadU32(masks) != 0x00FF0000 || LoadU32(masks + 4) != 0x0000FF00 || LoadU32(masks + 8) != 0x000000FF))
+        return false;
 
     if (!Create(width, height, depth, CXIMAGE_FORMAT_ICO)) return false;
 

@@ -129,6 +129,11 @@ inline void PutRedFirstRow(const CxImage& image, const uint8_t* in, uint8_t* row
     (BypassesCache(image) ? cximage::SwapRedBlueStreaming : cximage::SwapRedBlue)(in, row, pixels);
 }
 
+// Takes the comment segments out of the main header of a JPEG-2000 code
+// stream (inside its jp2c box for a JP2 file, whose length is corrected);
+// returns the new size.
+size_t DropMainHeaderComments(uint8_t* bytes, size_t size, bool jp2);
+
 // Creates the image for a picture read by one of our codecs; false: no memory.
 bool CreatePicture(CxImage& image, uint32_t width, uint32_t height, uint32_t depth, uint32_t format);
 // The same with the pixel rows left uncleared, for a reader that writes

@@ -23,6 +23,7 @@
 #include "ximage/codecs/ximage_jas_internal.h"
 #include "ximage/toolkit/cx_buffer.h"
 #include "ximage/toolkit/cx_checked.h"
+#include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/toolkit/cx_stream.h"
 
 #if defined(__SSE2__)
@@ -184,11 +185,21 @@ bool SameLayout(const opj_image_comp_t& a, const opj_image_comp_t& b) {
     return a.w == b.w && a.h == b.h && a.prec == b.prec;
 }
 
-// Three components that make one colour picture: equal ones, or YCC ones,
-// or chroma subsampled against a full first component.
+// The fourth component when a JP2 file's channel definitions make it the
+// opacity of three colour components (OpenJPEG marks it), else -1.
+int AlphaComponent(const opj_image_t* image) {
+    if (image->numcomps != 4 || image->color_space == OPJ_CLRSPC_CMYK) return -1;
+    for (uint32_t i = 0; i < 3; ++i)
+        if (image->comps[i].alpha) return -1;
+    return image->comps[3].alpha == 1 ? 3 : -1;
+}
+
+// Three components that make one colour picture (beside an opacity
+// component): equal ones, or YCC ones, or chroma subsampled against a full
+// first component.
 bool IsColour(const opj_image_t* image) {
-    if (image->numcomps == 4) return image->color_space == OPJ_CLRSPC_CMYK;
-    if (image->numcomps != 3) return false;
+    if (image->numcomps == 4 && image->color_space == OPJ_CLRSPC_CMYK) return true;
+    if (image->numcomps - (AlphaComponent(image) >= 0 ? 1 : 0) != 3) return false;
     const opj_image_comp_t* c = image->comps;
     if (SameLayout(c[0], c[1]) && SameLayout(c[0], c[2])) return true;
     if (image->color_space == OPJ_CLRSPC_SYCC || image->color_space == OPJ_CLRSPC_EYCC) return true;
@@ -197,47 +208,62 @@ bool IsColour(const opj_image_t* image) {
     return c[1].dx * c[1].dy > c[0].dx * c[0].dy || c[2].dx * c[2].dy > c[0].dx * c[0].dy;
 }
 
-// For each column (or row) of the reference grid, from origin on, the
-// sample of a component (step, first sample index, count) covering it.
-bool MapAxis(CxBuffer& out, uint32_t count, uint32_t origin, uint32_t step, uint32_t first, uint32_t size) {
+// For each column (or row) of the picture, whose samples lie on the
+// reference grid at (origin + i) x pictureStep, the sample of a component
+// (step, first sample index, count) covering that point.
+bool MapAxis(CxBuffer& out, uint32_t count, uint32_t origin, uint32_t pictureStep, uint32_t step, uint32_t first,
+             uint32_t size) {
     if (!out.Allocate(uint64_t{count} * sizeof(uint32_t))) return false;
     auto* map = reinterpret_cast<uint32_t*>(out.data());
     for (uint32_t i = 0; i < count; ++i) {
-        uint64_t j = (uint64_t{origin} + i) / step;
+        uint64_t j = (uint64_t{origin} + i) * pictureStep / step;
         j = j > first ? j - first : 0;
         map[i] = static_cast<uint32_t>(j < size ? j : size - 1);
     }
     return true;
 }
 
-// A colour picture on the reference grid: subsampled components are
-// repeated over the points they cover.
+// A colour picture of the first component's size, as a grey picture has
+// its component's: components subsampled more than the first are repeated
+// over the points they cover. An opacity component becomes the alpha plane.
 Status PlaceColour(const opj_image_t* image, CxImage& out, const DecodeRequest& request) {
-    const uint32_t width = image->x1 - image->x0, height = image->y1 - image->y0;
+    const opj_image_comp_t& first = image->comps[0];
+    const uint32_t width = first.w, height = first.h;
     uint64_t pixelBytes = 0;
     if (!cximage::ProductWithin({width, height, 3}, CXIMAGE_MAX_MEMORY, pixelBytes)) return Status::kCorrupt;
     // Every pixel of every row is written below.
     if (!CreateFullPicture(out, width, height, 24, request.format)) return Status::kNoMemory;
+    const int alphaIndex = AlphaComponent(image);
+    if (alphaIndex >= 0) {
+        out.AlphaCreate();
+        if (!out.AlphaIsValid()) return Status::kNoMemory;
+    }
     const uint32_t n = image->numcomps;
     Plane planes[4] = {Plane(image->comps[0]), Plane(image->comps[0]), Plane(image->comps[0]), Plane(image->comps[0])};
     CxBuffer xs[4], ys[4];
-    bool direct = true;  // every component one sample per grid point
+    bool direct = true;  // every component one sample per picture point
     for (uint32_t c = 0; c < n; ++c) {
         const opj_image_comp_t& comp = image->comps[c];
         planes[c] = Plane(comp);
-        direct = direct && comp.dx == 1 && comp.dy == 1 && comp.w == width && comp.h == height;
-        if (!MapAxis(xs[c], width, image->x0, comp.dx, comp.x0, comp.w) ||
-            !MapAxis(ys[c], height, image->y0, comp.dy, comp.y0, comp.h))
+        direct = direct && comp.dx == first.dx && comp.dy == first.dy && comp.x0 == first.x0 &&
+                 comp.y0 == first.y0 && comp.w == width && comp.h == height;
+        if (!MapAxis(xs[c], width, first.x0, first.dx, comp.dx, comp.x0, comp.w) ||
+            !MapAxis(ys[c], height, first.y0, first.dy, comp.dy, comp.y0, comp.h))
             return Status::kNoMemory;
     }
     const bool ycc = image->color_space == OPJ_CLRSPC_SYCC || image->color_space == OPJ_CLRSPC_EYCC;
-    const bool cmyk = n == 4;
+    const bool cmyk = n == 4 && alphaIndex < 0;
     const bool plain = direct && !ycc && !cmyk;
     bool plain8 = plain;
     for (uint32_t c = 0; c < n; ++c) plain8 = plain8 && image->comps[c].prec == 8 && !image->comps[c].sgnd;
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* row = out.GetBits(height - 1 - y);
         FillRowTail(out, row, size_t{width} * 3);
+        if (alphaIndex >= 0) {
+            const uint32_t ya = reinterpret_cast<const uint32_t*>(ys[alphaIndex].data())[y];
+            const auto* xa = reinterpret_cast<const uint32_t*>(xs[alphaIndex].data());
+            for (uint32_t x = 0; x < width; ++x) out.AlphaSet(x, height - 1 - y, planes[alphaIndex].Byte(xa[x], ya));
+        }
         if (plain8) {
             // The common case: unsigned 8-bit samples.
             const size_t at = size_t{y} * width;
@@ -255,7 +281,7 @@ Status PlaceColour(const opj_image_t* image, CxImage& out, const DecodeRequest& 
         uint32_t yc[4];
         for (uint32_t c = 0; c < n; ++c) yc[c] = reinterpret_cast<const uint32_t*>(ys[c].data())[y];
         for (uint32_t x = 0; x < width; ++x) {
-            uint8_t s[4] = {};  // n is 3 or 4
+            uint8_t s[4] = {};  // n is 3 or 4 (CMYK, or colour and opacity)
             for (uint32_t c = 0; c < n; ++c) s[c] = planes[c].Byte(reinterpret_cast<const uint32_t*>(xs[c].data())[x], yc[c]);
             uint8_t red = s[0], green = s[1], blue = s[2];
             if (ycc) {
@@ -390,11 +416,21 @@ bool WriteJpeg2000(CxStream* stream, bool jp2, const SourceRows& source, double 
     if (!s.codec) return false;
     Silence(s.codec);
     if (!opj_setup_encoder(s.codec, &parameters, s.image)) return false;
-    Glue glue{stream, stream->Tell64()};
+    // Written to memory first: OpenJPEG's comment comes out before the
+    // file goes to the stream.
+    CxMemStream memory;
+    if (!memory.Open(CxMemStream::Growth::Geometric)) return false;
+    Glue glue{&memory, 0};
     s.stream = CreateStream(glue, false);
     if (!s.stream) return false;
-    return opj_start_compress(s.codec, s.image, s.stream) && opj_encode(s.codec, s.stream) &&
-           opj_end_compress(s.codec, s.stream);
+    if (!opj_start_compress(s.codec, s.image, s.stream) || !opj_encode(s.codec, s.stream) ||
+        !opj_end_compress(s.codec, s.stream))
+        return false;
+    const int64_t written = memory.Size64();
+    if (written <= 0) return false;
+    uint8_t* bytes = memory.GetBuffer(false);
+    const size_t size = DropMainHeaderComments(bytes, static_cast<size_t>(written), jp2);
+    return stream->Write(bytes, 1, size) == size;
 }
 
 }  // namespace cxjas

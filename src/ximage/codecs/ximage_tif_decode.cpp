@@ -6,6 +6,7 @@
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_io.h"
 #include "ximage/codecs/ximage_tif_layout.h"
+#include "ximage/codecs/ximage_tif_samples.h"
 
 namespace {
 
@@ -80,6 +81,12 @@ bool CxImageTIF::DecodePage(TIFF* tif) {
     case TifPath::Strips:
         if (!ReadStrips(tif, fields, layout)) return false;
         break;
+    }
+    // Colour with associated alpha is made straight, as the clipboard's
+    // formats carry it and as unassociated alpha already is.
+    if (GetBpp() == 24 && AlphaIsValid() && fields.firstExtraSample == EXTRASAMPLE_ASSOCALPHA) {
+        for (uint32_t y = 0; y < fields.height; ++y)
+            TifStraightenRow(GetBits(y), alpha + uint64_t{y} * fields.width, fields.width);
     }
     if (!TurnUpright(fields.orientation)) return Fail("CxImageTIF can't allocate memory");
     return true;

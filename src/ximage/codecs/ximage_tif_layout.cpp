@@ -35,7 +35,7 @@ TifLayout ChooseTifLayout(const TifFields& f) {
         if (f.photometric == PHOTOMETRIC_CIELAB) {
             layout.bits = 24;
             layout.lab = true;
-            layout.alpha = f.samplesPerPixel == 4;
+            layout.alpha = f.samplesPerPixel == 4 && f.ExtraIsAlpha();
         } else if (f.bitsPerSample == 1) {
             layout.bits = 1;
             layout.colors = 2;
@@ -56,11 +56,12 @@ TifLayout ChooseTifLayout(const TifFields& f) {
         (f.samplesPerPixel == 3 || f.samplesPerPixel == 4)) {
         layout.path = TifPath::Strips;
         layout.rgb = true;
-        layout.alpha = f.samplesPerPixel == 4;
+        layout.alpha = f.samplesPerPixel == 4 && f.ExtraIsAlpha();
         return layout;
     }
-    // Four samples of CMYK are the colour itself; elsewhere the fourth is alpha.
-    layout.alpha = (f.samplesPerPixel == 4 && f.photometric != PHOTOMETRIC_SEPARATED) ||
+    // Four samples of CMYK are the colour itself; elsewhere the fourth is
+    // alpha when ExtraSamples says so.
+    layout.alpha = (f.samplesPerPixel == 4 && f.photometric != PHOTOMETRIC_SEPARATED && f.ExtraIsAlpha()) ||
                    (f.samplesPerPixel == 2 && f.bitsPerSample == 8);
     if (f.photometric == PHOTOMETRIC_RGB && f.bitsPerSample == 8 && !f.tiled &&
         (f.samplesPerPixel == 3 || f.samplesPerPixel == 4) &&

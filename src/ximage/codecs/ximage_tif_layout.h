@@ -17,6 +17,10 @@ struct TifFields {
     uint16_t firstExtraSample = 0;  // type of the first extra sample (0 unspecified, 1, 2 alpha)
     bool hasExtraSamples = false;
     bool tiled = false;
+
+    // A sample past the colour ones is alpha only when ExtraSamples names
+    // it (1 associated, 2 unassociated); absent or 0 it means nothing.
+    bool ExtraIsAlpha() const { return hasExtraSamples && firstExtraSample != 0; }
 };
 
 enum class TifPath {

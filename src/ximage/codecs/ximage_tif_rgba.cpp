@@ -19,8 +19,13 @@ namespace {
 // picture. A page of one strip is read at once: libtiff decodes a strip
 // from its start for every request.
 uint32_t RowsPerBand(const TifFields& f, uint32_t tileLength) {
+    // A page whose raster would pass the memory cap (one strip of 64 to 85
+    // megapixels, which fits as a 24-bit picture) is read in bands of the
+    // most rows the cap allows, at the cost of decoding its strip again.
+    const uint64_t rowBytes = uint64_t{f.width} * 4;
+    const uint64_t mostRows = std::max<uint64_t>(1, CXIMAGE_MAX_MEMORY / std::max<uint64_t>(rowBytes, 1));
     const uint32_t unit = f.tiled ? tileLength : f.rowsPerStrip;
-    if (unit == 0 || unit >= f.height) return f.height;
+    if (unit == 0 || unit >= f.height) return static_cast<uint32_t>(std::min<uint64_t>(f.height, mostRows));
     const uint64_t unitBytes = uint64_t{unit} * f.width * 4;
     const uint64_t units = unitBytes >= (uint64_t{4} << 20) ? 1 : (uint64_t{4} << 20) / unitBytes;
     return static_cast<uint32_t>(std::min<uint64_t>(units * unit, f.height));
@@ -51,6 +56,20 @@ struct RgbaReading {
 bool CxImageTIF::ReadRgbaRaster(TIFF* tif, const TifFields& fields) {
     const uint32_t width = fields.width, height = fields.height;
     char message[1024] = {};
+    // libtiff premultiplies unassociated alpha into its raster: named
+    // associated for this reading, the colours come through as stored, and
+    // both kinds of alpha end straight as on the other paths (DecodePage).
+    if (AlphaIsValid() && fields.firstExtraSample == EXTRASAMPLE_UNASSALPHA) {
+        uint16_t count = 0;
+        uint16_t* types = nullptr;
+        if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &count, &types) && count > 0 && types) {
+            uint16_t named[8] = {};
+            const uint16_t kept = std::min<uint16_t>(count, 8);
+            std::copy(types, types + kept, named);
+            named[0] = EXTRASAMPLE_ASSOCALPHA;
+            TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, kept, named);
+        }
+    }
     RgbaReading reading;
     if (!TIFFRGBAImageOK(tif, message) || !TIFFRGBAImageBegin(&reading.image, tif, 1, message))
         return Fail("Corrupted TIFF file!");
@@ -86,8 +105,8 @@ bool CxImageTIF::ReadRgbaRaster(TIFF* tif, const TifFields& fields) {
 }
 
 // Contiguous 8-bit RGB(A) strips: each scanline is decoded straight into
-// its image row, with no raster beside the image. Alpha is taken as stored
-// (an unspecified fourth sample is no alpha and leaves the plane opaque).
+// its image row, with no raster beside the image. Colours come as stored:
+// associated alpha is made straight when the page is done (DecodePage).
 bool CxImageTIF::ReadRgbRows(TIFF* tif, const TifFields& fields) {
     const uint32_t width = fields.width, height = fields.height;
     const uint32_t samples = fields.samplesPerPixel;
@@ -98,7 +117,7 @@ bool CxImageTIF::ReadRgbRows(TIFF* tif, const TifFields& fields) {
         return Fail("Corrupted TIFF file!");
     CxBuffer line;
     if (!line.Allocate(static_cast<uint64_t>(scanline))) return Fail("CxImageTIF can't allocate memory");
-    const bool withAlpha = AlphaIsValid() && fields.firstExtraSample != EXTRASAMPLE_UNSPECIFIED;
+    const bool withAlpha = AlphaIsValid();
     for (uint32_t y = 0; y < height; ++y) {
         if (info.escape) return Fail("Cancelled");
         uint8_t* row = GetBits(height - 1 - y);

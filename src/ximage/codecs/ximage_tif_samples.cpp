@@ -56,3 +56,14 @@ TifRgb TifLabToRgb(uint8_t lightness, int8_t a, int8_t b) {
     const double blue = 0.055648 * x - 0.204043 * y + 1.057311 * z;
     return TifRgb{ToSrgbByte(red), ToSrgbByte(green), ToSrgbByte(blue)};
 }
+
+void TifStraightenRow(uint8_t* bgr, const uint8_t* alpha, size_t count) {
+    for (size_t x = 0; x < count; ++x, bgr += 3) {
+        const uint32_t a = alpha[x];
+        if (a == 0 || a == 255) continue;
+        for (int i = 0; i < 3; ++i) {
+            const uint32_t v = (uint32_t{bgr[i]} * 255 + a / 2) / a;
+            bgr[i] = static_cast<uint8_t>(v > 255 ? 255 : v);
+        }
+    }
+}

@@ -14,6 +14,10 @@ void TifReduceToHighBytes(uint8_t* samples, size_t count);
 void TifUnpackSamples(const uint8_t* row, size_t rowBytes, uint32_t bits, size_t count, bool scaleToByte,
                       uint8_t* out);
 
+// Associated alpha to straight colour: each blue, green, red pixel of a row
+// divided by its alpha (rounded; a pixel of alpha 0 stays as it is).
+void TifStraightenRow(uint8_t* bgr, const uint8_t* alpha, size_t count);
+
 // One CIELab pixel (L 0-255, a and b signed) as sRGB red, green, blue.
 struct TifRgb {
     uint8_t red, green, blue;

@@ -126,8 +126,6 @@ bool CxImageTIF::StoreRow(uint8_t* source, uint64_t sourceBytes, uint32_t pictur
     uint8_t* row = GetBits(y);
     uint8_t* alphaRow = AlphaIsValid() ? alpha + uint64_t{y} * width : nullptr;
     if (layout.rgb) {
-        // An unspecified fourth sample is no alpha: the plane stays opaque.
-        if (f.firstExtraSample == EXTRASAMPLE_UNSPECIFIED) alphaRow = nullptr;
         for (uint32_t x = 0; x < width; ++x, source += samples, row += 3) {
             row[0] = source[2];
             row[1] = source[1];

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ximage/ximage_extensions.h"
+#include "ximage/ximage_formats.h"
 #include "platform/path_text.h"
 
 namespace {
@@ -56,8 +57,17 @@ TEST(ClassifyPath, EveryListedExtensionIsAnImageInAnyCase) {
     EXPECT_EQ(ClassifyPath(L"photo.JPG"), KindImage);
 }
 
+TEST(ClassifyPath, TheNamesFormatFromExtensionKnowsBeyondTheListAreImages) {
+    EXPECT_EQ(ClassifyPath(L"photo.jpeg"), KindImage);
+    EXPECT_EQ(ClassifyPath(L"scan.TIFF"), KindImage);
+    EXPECT_EQ(ClassifyPath(L"icon.ico"), KindImage);
+    EXPECT_EQ(ClassifyPath(L"x.wbmp"), KindImage);
+    EXPECT_EQ(ClassifyPath(L"camera.JFIF"), KindImage);
+    EXPECT_EQ(FormatFromExtension(L"camera.JFIF"), CXIMAGE_FORMAT_JPG);
+}
+
 TEST(ClassifyPath, EverythingElseIsText) {
-    for (const wchar_t* path : {L"photo.jpeg", L"scan.tiff", L"icon.ico", L"x.wbmp", L"notes.txt", L"noext",
+    for (const wchar_t* path : {L"notes.txt", L"noext", L"x.jfifx", L"x.webm",
                                 L"ends.", L"C:\\pics.bmp\\readme", L"a.bmp b", L"", L"x.bmpx", L"x.bm"}) {
         EXPECT_EQ(ClassifyPath(path), KindText) << path;
     }

@@ -132,7 +132,7 @@ TEST(GifCoder, DecoderResultsAndRows) {
     const Case cases[] = {
         {"no data", {}, 4, CxGifLzwDecoder::kReadFailed, {}},
         {"code size 1", {1, 0}, 4, CxGifLzwDecoder::kBadCodeSize, {}},
-        {"code size 10", {10, 0}, 4, CxGifLzwDecoder::kBadCodeSize, {}},
+        {"code size 12", {12, 0}, 4, CxGifLzwDecoder::kBadCodeSize, {}},
         {"rows of no pixels", threeIndices, 0, CxGifLzwDecoder::kNoRowBuffer, {}},
         {"whole rows", threeIndices, 1, 0, {{1}, {2}, {3}}},
         {"a partly filled last row", threeIndices, 2, 0, {{1, 2}, {3}}},

@@ -72,6 +72,15 @@ TEST(GifCorpus, EveryFileAndFrameDecodesOrFailsCleanly) {
     EXPECT_GE(decoded, 55u);
 }
 
+TEST(GifCorpus, MinimumCodeSizeElevenStartsWithTwelveBitCodes) {
+    // pygif's max-codes: 12-bit codes from the start; its first pixel is
+    // entry 4 of the global table, blue.
+    CxImage image;
+    ASSERT_TRUE(DecodeBytes(ReadCorpusBytes("gif/zigimg_pygif_max-codes.gif"), image, CXIMAGE_FORMAT_GIF));
+    EXPECT_EQ(image.GetPixelIndex(0, image.GetHeight() - 1), 4);
+    EXPECT_EQ(image.GetPixelColor(0, image.GetHeight() - 1, false), (CxRgbQuad{255, 0, 0, 0}));
+}
+
 TEST(GifCorpus, TruncatedFilesFailCleanlyOrDecode) {
     for (const CorpusEntry& entry : CorpusEntries("gif")) {
         if (entry.corrupt) continue;

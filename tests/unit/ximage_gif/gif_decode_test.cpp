@@ -191,8 +191,8 @@ TEST(GifDecode, ShortDataLeavesTheRestAsCreated) {
     ExpectIndices(broken, 2, 4, {1, 2, 3, 4, 0, 0, 0, 0}, "cut inside a sub-block");
 }
 
-TEST(GifDecode, CodeSizeOutsideTwoToNineDecodesNothing) {
-    for (int size : {0, 1, 10, 12, 255}) {
+TEST(GifDecode, CodeSizeOutsideTwoToElevenDecodesNothing) {
+    for (int size : {0, 1, 12, 255}) {
         Bytes data{static_cast<uint8_t>(size), 2, 0xFF, 0xFF, 0};
         CxImage image;
         ASSERT_TRUE(
@@ -364,14 +364,15 @@ TEST(GifDecode, TilesWithoutAGlobalTableMakeOne24BitPicture) {
 }
 
 TEST(GifDecode, TiledPictureTakesTheLastTransparentColour) {
+    // Our own mosaic of an 18 x 1 picture: a tile 17 wide and the 1 x 1 rest.
     GifWriter w;
-    w.Screen(4, 1, 0)
+    w.Screen(18, 1, 0)
         .Control(1, 0, 2)
-        .Image(0, 0, 2, 1, 4)
-        .Pixels({1, 2}, 2)
+        .Image(0, 0, 17, 1, 4)
+        .Pixels(std::vector<uint8_t>(17, 1), 2)
         .Control(1, 0, 3)
-        .Image(2, 0, 2, 1, 4)
-        .Pixels({3, 0}, 2)
+        .Image(17, 0, 1, 1, 4)
+        .Pixels({3}, 2)
         .Trailer();
     CxImage image;
     ASSERT_TRUE(DecodeBytes(w.bytes, image, CXIMAGE_FORMAT_GIF));
@@ -379,6 +380,54 @@ TEST(GifDecode, TiledPictureTakesTheLastTransparentColour) {
     EXPECT_EQ(image.GetTransIndex(), 0);
     EXPECT_EQ(image.GetTransColor().rgbRed, TableColor(3, 1).rgbRed);
     EXPECT_EQ(image.GetTransColor().rgbBlue, TableColor(3, 1).rgbBlue);
+}
+
+TEST(GifDecode, AFirstFrameAsWideAsTheScreenIsAFrameNotATile) {
+    // Per-frame tables, no global one, a first frame cropped in height only:
+    // an animation, shown as its first frame.
+    const Bytes file = GifWriter()
+                           .Screen(4, 4, 0)
+                           .Image(0, 0, 4, 2, 4)
+                           .Pixels({1, 2, 3, 1, 2, 3, 1, 2}, 2)
+                           .Image(0, 2, 4, 2, 4)
+                           .Pixels({3, 3, 3, 3, 3, 3, 3, 3}, 2)
+                           .Trailer()
+                           .bytes;
+    CxImage image;
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_GIF));
+    EXPECT_EQ(image.GetBpp(), 4u);
+    EXPECT_EQ(image.GetNumFrames(), 2);
+    ExpectIndices(image, 4, 4, {1, 2, 3, 1, 2, 3, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0}, "first frame");
+}
+
+// Counts the bytes a decoder takes from the stream.
+class CountingStream : public CxMemStream {
+public:
+    CountingStream(uint8_t* data, int32_t size) : CxMemStream(data, size) {}
+    size_t Read(void* buffer, size_t size, size_t count) override {
+        const size_t got = CxMemStream::Read(buffer, size, count);
+        bytesRead += got * size;
+        return got;
+    }
+    int32_t GetC() override {
+        const int32_t c = CxMemStream::GetC();
+        bytesRead += c >= 0 ? 1 : 0;
+        return c;
+    }
+    size_t bytesRead = 0;
+};
+
+TEST(GifDecode, AScreenNoPictureCanHoldIsRefusedBeforeItsDataIsRead) {
+    // 65535 x 65535 is above the memory cap at any depth.
+    Bytes file = GifWriter().Screen(65535, 65535, 4).Image(0, 0, 1, 1).bytes;
+    const Bytes data = ImageData(2, Bytes(300000, 0x55));
+    file.insert(file.end(), data.begin(), data.end());
+    file.push_back(0x3B);
+    CountingStream stream(file.data(), static_cast<int32_t>(file.size()));
+    CxImage image;
+    EXPECT_FALSE(image.Decode(&stream, CXIMAGE_FORMAT_GIF));
+    EXPECT_LT(stream.bytesRead, 1000u);
+    EXPECT_STREQ(image.GetLastError(), "");  // GIF decoding writes no text
 }
 
 TEST(GifDecode, EscapeCancels) {

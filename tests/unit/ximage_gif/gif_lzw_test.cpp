@@ -130,8 +130,8 @@ TEST(GifLzw, CodesThatReferToEachOtherDoNotOverrunTheStack) {
     EXPECT_TRUE(image.IsValid());
 }
 
-TEST(GifLzw, CodeSizesTwoToNine) {
-    for (int size = 2; size <= 9; ++size) {
+TEST(GifLzw, CodeSizesTwoToEleven) {
+    for (int size = 2; size <= 11; ++size) {
         std::vector<uint8_t> pixels;
         for (int i = 0; i < 40; ++i) pixels.push_back(static_cast<uint8_t>((i * 5) % (1 << std::min(size, 8))));
         CxImage image;

@@ -176,6 +176,23 @@ TEST(IcoDecode, ThirtyTwoBitsGiveTwentyFourBitsAndAnAlphaPlane) {
         }
 }
 
+TEST(IcoDecode, ThirtyTwoBitsWithTheStandardBitfieldsDecodeAsWindowsWritesThem) {
+    // BI_BITFIELDS, the three masks after the header; other masks are refused.
+    IconImage img = BitmapImage(5, 3, 32, {}, Pixels32(5, 3, 100), Mask(5, 3, {{1, 1}}));
+    img.data[16] = 3;
+    const Bytes masks{0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+    img.data.insert(img.data.begin() + 40, masks.begin(), masks.end());
+    CxImage image;
+    ASSERT_TRUE(DecodeBytes(IconFile({img}), image, CXIMAGE_FORMAT_ICO));
+    EXPECT_EQ(image.GetBpp(), 24u);
+    EXPECT_EQ(image.GetPixelColor(4, 2, false), (CxRgbQuad{4, 2, 6, 0}));
+    EXPECT_EQ(image.AlphaGet(4, 2), 104);
+    EXPECT_EQ(image.AlphaGet(1, 1), 0);
+    img.data[40] = 0xFF;  // red mask 0x00FF00FF
+    CxImage other;
+    EXPECT_FALSE(DecodeBytes(IconFile({img}), other, CXIMAGE_FORMAT_ICO));
+}
+
 TEST(IcoDecode, ThirtyTwoBitsWithoutAlphaAreOpaqueUnderTheirMask) {
     // Old tools leave the fourth byte 0: the picture is opaque but for the mask.
     CxImage image;

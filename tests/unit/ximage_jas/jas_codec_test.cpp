@@ -3,6 +3,7 @@
 // writer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -123,6 +124,16 @@ TEST(JasContract, SignedAndOddPrecisionsUseTheirRange) {
     EXPECT_EQ(u3.GetPixelIndex(1, 0), 255) << "a sample above the precision is clamped";
 }
 
+TEST(JasContract, PgxHeaderEndingInCarriageReturnAndLineFeed) {
+    // The LF is the header's when the samples fill the rest, else a sample.
+    CxImage crlf, cr;
+    ASSERT_TRUE(DecodeBytes(Join(Text("PG ML 8 2 1\r\n"), {10, 20}), crlf, CXIMAGE_FORMAT_PGX));
+    EXPECT_EQ(crlf.GetPixelIndex(0, 0), 10);
+    EXPECT_EQ(crlf.GetPixelIndex(1, 0), 20);
+    ASSERT_TRUE(DecodeBytes(Join(Text("PG ML 8 2 1\r"), {10, 20}), cr, CXIMAGE_FORMAT_PGX));
+    EXPECT_EQ(cr.GetPixelIndex(0, 0), 10);
+}
+
 TEST(JasContract, MoreThanSixtyFourComponentsAreRefused) {
     CxImage image;
     EXPECT_FALSE(DecodeBytes(ReadCorpusBytes("jp2/opj_p0_13.j2k"), image, CXIMAGE_FORMAT_JPC));
@@ -197,6 +208,21 @@ TEST(JasEncode, TheRateFollowsQuality) {
     CxImage decoded;
     ASSERT_TRUE(DecodeBytes(tenth, decoded, CXIMAGE_FORMAT_JPC));
     EXPECT_EQ(decoded.GetWidth(), 64u);
+}
+
+TEST(JasEncode, NoCommentTakesPartOfTheBudget) {
+    CxImage picture(8, 8, 24, CXIMAGE_FORMAT_BMP);
+    picture.SetPixelColor(3, 3, CxRgbQuad{1, 2, 3, 0});
+    picture.SetJpegQuality(100);  // rate 1: lossless
+    const std::string mark = "Created by OpenJPEG";
+    for (const uint32_t format : {CXIMAGE_FORMAT_JP2, CXIMAGE_FORMAT_JPC}) {
+        const Bytes file = EncodeBytes(picture, format);
+        ASSERT_FALSE(file.empty()) << format;
+        EXPECT_EQ(std::search(file.begin(), file.end(), mark.begin(), mark.end()), file.end()) << format;
+        CxImage back;
+        ASSERT_TRUE(DecodeBytes(file, back, format)) << format << back.GetLastError();
+        EXPECT_EQ(MaxDifference(back, picture), 0) << format;
+    }
 }
 
 TEST(JasEncode, RefusalsCarryTheirTexts) {

@@ -15,21 +15,25 @@ namespace {
 
 using namespace jastest;
 
-// A JP2 file of one pixel per sample set, in the given colour space.
-Bytes EncodeJp2(OPJ_COLOR_SPACE space, const std::vector<std::vector<int>>& pixels) {
+// A JP2 file of one pixel per sample set, in the given colour space; every
+// component subsampled by step in both directions, the last one opacity
+// when asked (OpenJPEG then writes channel definitions).
+Bytes EncodeJp2(OPJ_COLOR_SPACE space, const std::vector<std::vector<int>>& pixels, uint32_t step = 1,
+                bool lastIsOpacity = false) {
     const uint32_t components = static_cast<uint32_t>(pixels[0].size());
     const uint32_t width = static_cast<uint32_t>(pixels.size());
     std::vector<opj_image_cmptparm_t> parts(components);
     for (auto& p : parts) {
         std::memset(&p, 0, sizeof(p));
-        p.dx = p.dy = 1;
+        p.dx = p.dy = step;
         p.w = width;
         p.h = 1;
         p.prec = 8;
     }
     opj_image_t* image = opj_image_create(components, parts.data(), space);
-    image->x1 = width;
-    image->y1 = 1;
+    image->x1 = width * step;
+    image->y1 = step;
+    if (lastIsOpacity) image->comps[components - 1].alpha = 1;
     for (uint32_t x = 0; x < width; ++x)
         for (uint32_t c = 0; c < components; ++c) image->comps[c].data[x] = pixels[x][c];
     opj_cparameters_t parameters;
@@ -103,6 +107,31 @@ TEST(JasColourSpace, FourSrgbComponentsStayGreyFrames) {
     EXPECT_EQ(image.GetBpp(), 8u);
     EXPECT_EQ(image.GetNumFrames(), 4);
     EXPECT_EQ(image.GetPixelIndex(0, 0), 40);
+}
+
+TEST(JasColourSpace, AnOpacityChannelBecomesTheAlphaPlane) {
+    const Bytes file = EncodeJp2(OPJ_CLRSPC_SRGB, {{10, 20, 30, 40}, {200, 100, 50, 255}}, 1, true);
+    ASSERT_FALSE(file.empty());
+    CxImage image;
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_JP2)) << image.GetLastError();
+    ASSERT_EQ(image.GetBpp(), 24u);
+    ASSERT_TRUE(image.AlphaIsValid());
+    EXPECT_EQ(image.GetPixelColor(1, 0, false), (CxRgbQuad{50, 100, 200, 0}));
+    EXPECT_EQ(image.AlphaGet(0, 0), 40);
+}
+
+TEST(JasColourSpace, ColourAndGreyPicturesTakeTheirFirstComponentsSize) {
+    // Components sampled every second point of a 6 x 2 grid: 3 x 1 samples.
+    const Bytes colour = EncodeJp2(OPJ_CLRSPC_SRGB, {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}}, 2);
+    const Bytes grey = EncodeJp2(OPJ_CLRSPC_GRAY, {{10}, {40}, {70}}, 2);
+    CxImage c, g;
+    ASSERT_TRUE(DecodeBytes(colour, c, CXIMAGE_FORMAT_JP2)) << c.GetLastError();
+    ASSERT_TRUE(DecodeBytes(grey, g, CXIMAGE_FORMAT_JP2)) << g.GetLastError();
+    EXPECT_EQ(c.GetWidth(), 3u);
+    EXPECT_EQ(c.GetHeight(), 1u);
+    EXPECT_EQ(g.GetWidth(), 3u);
+    EXPECT_EQ(g.GetHeight(), 1u);
+    EXPECT_EQ(c.GetPixelColor(2, 0, false), (CxRgbQuad{90, 80, 70, 0}));
 }
 
 }  // namespace

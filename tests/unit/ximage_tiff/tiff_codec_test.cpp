@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "support/byte_builder.h"
 #include "tiff_test_support.h"
 #include "ximage/codecs/ximage_tif.h"
 #include "ximage/codecs/ximage_tif_samples.h"
@@ -12,6 +13,7 @@
 namespace {
 
 using namespace qlry::test::tiff;
+using qlry::test::Bytes;
 
 std::function<void(TIFF*)> Tags(uint16_t samples, uint16_t bits, uint16_t photometric, uint16_t compression = 1) {
     return [=](TIFF* tif) {
@@ -137,7 +139,9 @@ TEST(TiffDecode, AlphaSamplesFillTheAlphaPlane) {
                                 return std::vector<uint8_t>{static_cast<uint8_t>(10 + y), 20, 30, 40, 50, 60,
                                                             70, 80, 0, 0, 0, 255};
                             }};
-        // Strips are read row by row, tiles tile by tile: colours as stored.
+        // Strips are read row by row, tiles tile by tile; associated colours
+        // are made straight (10 x 255 / 40 = 64, rounded).
+        const bool straightened = extra == EXTRASAMPLE_ASSOCALPHA;
         for (const bool tiled : {false, true}) {
             SCOPED_TRACE(tiled ? "tiled" : "strips");
             const auto file = tiled ? WriteTiledWithLibtiff(page, 16, 16) : WriteWithLibtiff({page});
@@ -149,8 +153,10 @@ TEST(TiffDecode, AlphaSamplesFillTheAlphaPlane) {
             EXPECT_EQ(image.AlphaGet(1, 1), 80);
             EXPECT_EQ(image.AlphaGet(2, 0), 255);
             EXPECT_EQ(image.GetPixelColor(2, 0, false), (CxRgbQuad{0, 0, 0, 0}));
-            EXPECT_EQ(image.GetPixelColor(0, 1, false), (CxRgbQuad{30, 20, 10, 0}));
-            EXPECT_EQ(image.GetPixelColor(0, 0, false), (CxRgbQuad{30, 20, 11, 0}));
+            EXPECT_EQ(image.GetPixelColor(0, 1, false),
+                      straightened ? (CxRgbQuad{191, 128, 64, 0}) : (CxRgbQuad{30, 20, 10, 0}));
+            EXPECT_EQ(image.GetPixelColor(0, 0, false),
+                      straightened ? (CxRgbQuad{191, 128, 70, 0}) : (CxRgbQuad{30, 20, 11, 0}));
         }
     }
     {   // Grey and alpha: the first sample indexes the grey palette.
@@ -166,6 +172,41 @@ TEST(TiffDecode, AlphaSamplesFillTheAlphaPlane) {
         EXPECT_EQ(image.GetPixelIndex(1, 0), 200);
         EXPECT_EQ(image.AlphaGet(1, 0), 7);
     }
+}
+
+TEST(TiffDecode, UnassociatedAlphaStaysStraightAtEightAndSixteenBits) {
+    // Red 200, green 100, blue 50 at half opacity; libtiff's RGBA reader
+    // (which takes the 16-bit page) would premultiply it.
+    const auto page = [](uint16_t bits) {
+        return PageSpec{1, 1,
+                        [bits](TIFF* tif) {
+                            Tags(4, bits, PHOTOMETRIC_RGB)(tif);
+                            const uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+                            TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
+                        },
+                        [bits](uint32_t) {
+                            return bits == 8 ? std::vector<uint8_t>{200, 100, 50, 128}
+                                             : std::vector<uint8_t>{200, 200, 100, 100, 50, 50, 128, 128};
+                        }};
+    };
+    CxImage eight, sixteen;
+    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(8)}), eight, CXIMAGE_FORMAT_TIF)) << eight.GetLastError();
+    ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page(16)}), sixteen, CXIMAGE_FORMAT_TIF)) << sixteen.GetLastError();
+    EXPECT_EQ(eight.GetPixelColor(0, 0, false), (CxRgbQuad{50, 100, 200, 0}));
+    EXPECT_EQ(sixteen.GetPixelColor(0, 0, false), (CxRgbQuad{50, 100, 200, 0}));
+    EXPECT_EQ(eight.AlphaGet(0, 0), 128);
+    EXPECT_EQ(sixteen.AlphaGet(0, 0), 128);
+}
+
+TEST(TiffDecode, AFourthSampleWithoutExtraSamplesIsNoAlpha) {
+    const auto file = WriteWithLibtiff({{2, 1, Tags(4, 8, PHOTOMETRIC_RGB), [](uint32_t) {
+                                             return std::vector<uint8_t>{1, 2, 3, 0, 4, 5, 6, 0};
+                                         }}});
+    CxImage image;
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
+    EXPECT_FALSE(image.AlphaIsValid());
+    EXPECT_FALSE(image.IsTransparent());
+    EXPECT_EQ(image.GetPixelColor(1, 0, false), (CxRgbQuad{6, 5, 4, 0}));
 }
 
 TEST(TiffDecode, CmykHasNoAlphaPlane) {
@@ -455,6 +496,66 @@ TEST(TiffDecode, RasterBandsCoverTallPages) {
         ASSERT_TRUE(DecodeBytes(WriteWithLibtiff({page}), image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
         EXPECT_TRUE(SamePicture(image, colour));
     }
+}
+
+// An 8-bit RGB page stored as three planes of one PackBits strip each,
+// every sample 0xAB: the strips are runs of 128 bytes, 1/64 of the
+// samples' size. (libtiff reads a strip from its start into one buffer,
+// capped like ours: a plane of one byte a pixel stays below the cap.)
+Bytes OneStripPlanesPage(uint32_t width, uint32_t height) {
+    using qlry::test::Put16;
+    using qlry::test::Put32;
+    const uint64_t planeBytes = uint64_t{width} * height;
+    const uint64_t runs = planeBytes / 128, rest = planeBytes % 128;
+    Bytes strip(runs * 2, 0xAB);
+    for (uint64_t i = 0; i < runs; ++i) strip[2 * i] = 0x81;  // 257 - 128: the next byte 128 times
+    if (rest) strip.insert(strip.end(), {static_cast<uint8_t>(rest == 1 ? 0 : 257 - rest), 0xAB});
+    Bytes file{'I', 'I', 42, 0};
+    Put32(file, 8);
+    const uint16_t entries = 10;
+    const uint32_t bitsAt = 8 + 2 + entries * 12 + 4, offsetsAt = bitsAt + 6, countsAt = offsetsAt + 12;
+    const uint32_t stripAt = countsAt + 12, stripBytes = static_cast<uint32_t>(strip.size());
+    Put16(file, entries);
+    const auto entry = [&file](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+        Put16(file, tag);
+        Put16(file, type);
+        Put32(file, count);
+        Put32(file, value);
+    };
+    entry(TIFFTAG_IMAGEWIDTH, 4, 1, width);
+    entry(TIFFTAG_IMAGELENGTH, 4, 1, height);
+    entry(TIFFTAG_BITSPERSAMPLE, 3, 3, bitsAt);
+    entry(TIFFTAG_COMPRESSION, 3, 1, COMPRESSION_PACKBITS);
+    entry(TIFFTAG_PHOTOMETRIC, 3, 1, PHOTOMETRIC_RGB);
+    entry(TIFFTAG_STRIPOFFSETS, 4, 3, offsetsAt);
+    entry(TIFFTAG_SAMPLESPERPIXEL, 3, 1, 3);
+    entry(TIFFTAG_ROWSPERSTRIP, 4, 1, height);
+    entry(TIFFTAG_STRIPBYTECOUNTS, 4, 3, countsAt);
+    entry(TIFFTAG_PLANARCONFIG, 3, 1, PLANARCONFIG_SEPARATE);
+    Put32(file, 0);
+    Put16(file, 8);
+    Put16(file, 8);
+    Put16(file, 8);
+    // One strip shared by the three planes.
+    Put32(file, stripAt);
+    Put32(file, stripAt);
+    Put32(file, stripAt);
+    Put32(file, stripBytes);
+    Put32(file, stripBytes);
+    Put32(file, stripBytes);
+    file.insert(file.end(), strip.begin(), strip.end());
+    return file;
+}
+
+TEST(TiffDecode, AOneStripPageWhoseRasterPassesTheCapIsReadInBands) {
+    // 8001 x 8001: a 4-byte raster of 256 MB and more, a 24-bit picture of 192 MB.
+    const uint32_t side = 8001;
+    ASSERT_GT(uint64_t{side} * side * 4, CXIMAGE_MAX_MEMORY);
+    CxImage image;
+    ASSERT_TRUE(DecodeBytes(OneStripPlanesPage(side, side), image, CXIMAGE_FORMAT_TIF)) << image.GetLastError();
+    ASSERT_EQ(image.GetWidth(), side);
+    EXPECT_EQ(image.GetPixelColor(0, 0, false), (CxRgbQuad{0xAB, 0xAB, 0xAB, 0}));
+    EXPECT_EQ(image.GetPixelColor(side - 1, side - 1, false), (CxRgbQuad{0xAB, 0xAB, 0xAB, 0}));
 }
 
 TEST(TiffDecode, TilesAndStripsGiveTheSamePicture) {
