@@ -21,6 +21,32 @@ Surface* AsSurface(CxRenderDevice::Handle handle) { return reinterpret_cast<Surf
 HENHMETAFILE AsMetafile(CxRenderDevice::Handle handle) { return reinterpret_cast<HENHMETAFILE>(handle); }
 CxRenderDevice::Handle AsHandle(const void* p) { return reinterpret_cast<CxRenderDevice::Handle>(p); }
 
+// A fault inside the system's metafile player (Wine's faults on some broken
+// records) ends the process at once and quietly, while the playback runs:
+// nothing has touched a file or the clipboard yet, and the system's error
+// dialog must not appear. The exit is the program's ordinary one.
+LONG WINAPI EndQuietly(EXCEPTION_POINTERS*) {
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+class QuietPlayerFaults {
+public:
+    QuietPlayerFaults()
+        : previousFilter_(::SetUnhandledExceptionFilter(EndQuietly)),
+          previousMode_(::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX)) {}
+    ~QuietPlayerFaults() {
+        ::SetErrorMode(previousMode_);
+        ::SetUnhandledExceptionFilter(previousFilter_);
+    }
+    QuietPlayerFaults(const QuietPlayerFaults&) = delete;
+    QuietPlayerFaults& operator=(const QuietPlayerFaults&) = delete;
+
+private:
+    LPTOP_LEVEL_EXCEPTION_FILTER previousFilter_;
+    UINT previousMode_;
+};
+
 // The screen's device context for one step, released on scope exit.
 class ScreenDc {
 public:
@@ -121,7 +147,10 @@ public:
     void Play(Handle surface, Handle metafile, uint32_t width, uint32_t height) override {
         Surface* s = AsSurface(surface);
         const RECT all{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
-        ::PlayEnhMetaFile(s->dc, AsMetafile(metafile), &all);
+        {
+            QuietPlayerFaults quiet;
+            ::PlayEnhMetaFile(s->dc, AsMetafile(metafile), &all);
+        }
         DeselectBitmap(s);  // GetDIBits wants the bitmap out of every context
     }
 
