@@ -24,14 +24,14 @@ bool LoadLink(const std::wstring& linkPath, ComPtr<IShellLinkW>& link, ComPtr<IP
 
 }  // namespace
 
-bool WriteShortcut(const std::wstring& linkPath, const ShortcutSpec& spec) {
+bool WriteShortcut(const std::wstring& linkPath, const ShortcutFields& shortcut) {
     ComPtr<IShellLinkW> link;
     ComPtr<IPersistFile> file;
-    return CreateLink(link, file) && SUCCEEDED(link->SetPath(spec.target.c_str())) &&
-           SUCCEEDED(link->SetArguments(spec.arguments.c_str())) &&
-           SUCCEEDED(link->SetWorkingDirectory(spec.workingFolder.c_str())) &&
-           SUCCEEDED(link->SetDescription(spec.description.c_str())) &&
-           SUCCEEDED(link->SetIconLocation(spec.target.c_str(), 0)) && SUCCEEDED(link->SetHotkey(spec.hotKey)) &&
+    return CreateLink(link, file) && SUCCEEDED(link->SetPath(shortcut.target.c_str())) &&
+           SUCCEEDED(link->SetArguments(shortcut.arguments.c_str())) &&
+           SUCCEEDED(link->SetWorkingDirectory(shortcut.workingFolder.c_str())) &&
+           SUCCEEDED(link->SetDescription(shortcut.description.c_str())) &&
+           SUCCEEDED(link->SetIconLocation(shortcut.target.c_str(), 0)) && SUCCEEDED(link->SetHotkey(shortcut.hotKey)) &&
            SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
 }
 

@@ -6,7 +6,7 @@
 
 namespace qlry {
 
-struct ShortcutSpec {
+struct ShortcutFields {
     std::wstring target;
     std::wstring arguments;
     std::wstring workingFolder;
@@ -15,7 +15,7 @@ struct ShortcutSpec {
 };
 
 // Creates or replaces the shortcut file; false when it could not be saved.
-bool WriteShortcut(const std::wstring& linkPath, const ShortcutSpec& spec);
+bool WriteShortcut(const std::wstring& linkPath, const ShortcutFields& shortcut);
 
 // The hotkey a shortcut carries; false when the file cannot be read.
 bool ReadShortcutHotKey(const std::wstring& linkPath, uint16_t& hotKey);
