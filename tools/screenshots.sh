@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's pictures of the real program under Wine: the About box
-# and the two name dialogs, each cut out of a virtual X screen (Xvfb) taken
+# the two name dialogs and the settings window, each cut out of a virtual X screen (Xvfb) taken
 # with ImageMagick's import. Not part of the tests; run it by hand after a
 # Windows build when a dialog changes:
 #   tools/screenshots.sh [BUILD_DIR]     (default build/windows)
-# Writes docs/images/about-box.png, text-name-dialog.png, image-name-dialog.png.
+# Writes docs/images/about-box.png, text-name-dialog.png, image-name-dialog.png,
+# settings-window.png.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build/windows}"
@@ -116,4 +117,10 @@ program_pid=$!
 shoot "Copy Clipboard Contents as File" image-name-dialog.png
 "$QLRY_WINE" "$bin/qlry_name_file.exe" "pasted picture" >/dev/null
 wait "$program_pid" 2>/dev/null || true
+
+# The settings window: Quillory.exe /settings, with its defaults.
+"$QLRY_WINE" "$bin/Quillory.exe" /settings &
+program_pid=$!
+shoot "Quillory Settings" settings-window.png
+kill "$program_pid"; wait "$program_pid" 2>/dev/null || true
 program_pid=""

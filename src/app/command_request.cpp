@@ -14,6 +14,12 @@ int CCommandRequest::ParseCommandLine(const std::vector<std::wstring>& argv) {
                 m_bAppend = 1;
             } else if (name == L"n") {
                 m_bNewFile = 1;
+            } else if (name == L"q") {
+                m_bQuick = 1;
+            } else if (name == L"e") {
+                m_bActiveFolder = 1;
+            } else if (name == L"settings") {
+                m_bSettings = 1;
             } else {
                 continue;  // unknown switches are ignored and not counted
             }

@@ -11,6 +11,12 @@ public:
     std::wstring m_strPath;
     int m_bAppend = 0;
     int m_bNewFile = 0;
+    // Beyond the four classic switches: "q" names a new file at once, "e"
+    // takes the folder of the active Explorer window for the path, and
+    // "settings" opens the settings window.
+    int m_bQuick = 0;
+    int m_bActiveFolder = 0;
+    int m_bSettings = 0;
 
     // Fills the record from this process's argument vector; returns the
     // number of recognised arguments.

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "common/user_settings.h"
 #include "platform/registry.h"
+#include "platform/win32/shell_link.h"
 #include "shellext/app_path.h"
 #include "shellext/reg_script.h"
 #include "shellext/reg_tables.h"
@@ -124,6 +126,39 @@ void RemoveEmptyKeys(Registry& registry, std::vector<std::wstring> keys) {
 
 bool SameFolder(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
+// The hotkey the settings hold (a reinstall keeps the user's), else Ctrl+Alt+V.
+uint16_t ChosenHotKey(Registry& registry) {
+    UniqueHKey key(registry);
+    uint32_t value = 0, type = 0, bytes = sizeof value;
+    if (registry.OpenKey(RegRoot::CurrentUser, kSettingsKey, kKeyQueryValue, key.put()) == kErrorSuccess &&
+        registry.QueryValue(key.get(), kHotKeyEntry, type, &value, bytes) == kErrorSuccess && type == kRegDword &&
+        bytes == sizeof value && IsUsableHotKey(value))
+        return static_cast<uint16_t>(value);
+    return kDefaultHotKey;
+}
+
+// The two Start-menu entries: the settings window, and the quick paste
+// into the active Explorer window with its hotkey.
+std::wstring AddStartMenuEntries(Registry& registry, const std::wstring& target) {
+    const std::wstring program = Join(target, kAppFileName);
+    const std::wstring settings = StartMenuEntryPath(kSettingsShortcutName);
+    const std::wstring paste = StartMenuEntryPath(kPasteShortcutName);
+    if (settings.empty() || paste.empty()) return L"cannot find the Start menu folder";
+    if (!WriteShortcut(settings, {program, kSettingsShortcutArguments, target, kSettingsShortcutDescription, 0}))
+        return L"cannot write " + settings;
+    if (!WriteShortcut(paste, {program, kPasteShortcutArguments, target, kPasteShortcutDescription,
+                               ChosenHotKey(registry)}))
+        return L"cannot write " + paste;
+    return L"";
+}
+
+void RemoveStartMenuEntries() {
+    for (const wchar_t* name : {kSettingsShortcutName, kPasteShortcutName}) {
+        const std::wstring path = StartMenuEntryPath(name);
+        if (!path.empty()) ::DeleteFileW(path.c_str());
+    }
+}
+
 }  // namespace
 
 std::wstring DefaultTarget() {
@@ -187,7 +222,7 @@ std::wstring Install(const Paths& paths) {
 
     int code = RunRegsvr32(L"/n /i:user", Join(paths.target, L"QLRY_WS.dll"));
     if (code != 0) return L"registering QLRY_WS.dll failed (regsvr32 exit code " + std::to_wstring(code) + L")";
-    return L"";
+    return AddStartMenuEntries(registry, paths.target);
 }
 
 std::wstring Uninstall(const Paths& paths, Leftovers& leftovers) {
@@ -209,6 +244,7 @@ std::wstring Uninstall(const Paths& paths, Leftovers& leftovers) {
         if (code != 0)
             problem = L"unregistering QLRY_WS.dll failed (regsvr32 exit code " + std::to_wstring(code) + L")";
     }
+    RemoveStartMenuEntries();
     // The program's own settings go too.
     registry.DeleteTree(RegRoot::CurrentUser, kInstallKey);
     registry.DeleteTree(RegRoot::CurrentUser, kUninstallKey);

@@ -1,8 +1,10 @@
 #pragma once
 // Per-user installation of Quillory: the two deliverables (and this program,
 // for uninstalling) go to %LOCALAPPDATA%\Programs\Quillory, AppFolder names
-// that folder, QLRY_WS.dll registers itself per user (regsvr32 /n /i:user)
-// and an entry under the user's Uninstall key points back here. Uninstalling
+// that folder, QLRY_WS.dll registers itself per user (regsvr32 /n /i:user),
+// an entry under the user's Uninstall key points back here, and two
+// Start-menu entries open the settings window and paste with a hotkey
+// (Ctrl+Alt+V unless the settings name another). Uninstalling
 // reverses every step, including the keys and folders installing created.
 #include <string>
 #include <vector>

@@ -4,6 +4,7 @@
 // the message box that refuses a name.
 #include <string>
 
+#include "common/user_settings.h"  // kSettingsSection
 #include "platform/file_system.h"
 #include "platform/profile.h"
 
@@ -39,7 +40,6 @@ struct NameDialogServices {
 };
 
 // Where the dialogs remember the chosen extensions.
-inline constexpr wchar_t kSettingsSection[] = L"Settings";
 inline constexpr wchar_t kTextExtensionEntry[] = L"TextExtension";
 inline constexpr wchar_t kImageExtensionEntry[] = L"ImageExtension";
 

@@ -5,6 +5,7 @@
 
 #include "common/clipboard_probe.h"
 #include "common/content_kind.h"
+#include "shellext/ask_for_name.h"
 #include "shellext/fixed_text.h"
 #include "shellext/launch_parameters.h"
 
@@ -124,7 +125,7 @@ HResult CContextMenuLogic::GetCommandString(uintptr_t idCmd, uint32_t uType, cha
     }
 }
 
-HResult CContextMenuLogic::InvokeCommand(uintptr_t verb) noexcept {
+HResult CContextMenuLogic::InvokeCommand(uintptr_t verb, uint32_t fMask) noexcept {
     if ((verb >> 16) != 0) return kEInvalidArg;  // a verb string, not an offset
     const uint32_t offset = static_cast<uint32_t>(verb & 0xFFFF);
     if (offset >= m_nCmdCount) return kEInvalidArg;
@@ -133,7 +134,12 @@ HResult CContextMenuLogic::InvokeCommand(uintptr_t verb) noexcept {
     case CopyContents: LaunchCopy(m_szPath); break;
     case PasteOverwrite: LaunchPaste(m_szPath, false, false); break;
     case PasteAppend: LaunchPaste(m_szPath, true, false); break;
-    case PasteAsNewFile: LaunchPaste(m_szPath, false, true); break;
+    case PasteAsNewFile:
+        // The setting is read here, when the entry is chosen: the menu itself
+        // reads no registry.
+        LaunchPaste(m_szPath, false, true,
+                    PastesAtOnce(ReadAskForName(m_ports.registry), (fMask & kCmicMaskShiftDown) != 0));
+        break;
     default: break;
     }
     m_szPath[0] = 0;
@@ -153,11 +159,11 @@ int CContextMenuLogic::LaunchCopy(const wchar_t* path) noexcept {
     return 0;
 }
 
-int CContextMenuLogic::LaunchPaste(const wchar_t* path, bool append, bool newFile) noexcept {
+int CContextMenuLogic::LaunchPaste(const wchar_t* path, bool append, bool newFile, bool quick) noexcept {
     wchar_t app[kPathChars];
     if (!GetAppPath(app)) return -1;
     wchar_t params[kParamChars];
-    if (!FormatPasteParameters(path, append, newFile, params)) return -1;
+    if (!FormatPasteParameters(path, append, newFile, params, quick)) return -1;
     m_ports.shell.Execute(app, params);
     return 0;
 }

@@ -29,6 +29,7 @@ inline constexpr uint32_t kGcsHelpTextA = 1;
 inline constexpr uint32_t kGcsValidateA = 2;
 inline constexpr uint32_t kGcsHelpTextW = 5;
 inline constexpr uint32_t kGcsValidateW = 6;
+inline constexpr uint32_t kCmicMaskShiftDown = 0x10000000;
 inline constexpr size_t kMaxCommands = 3;
 
 class CContextMenuLogic {
@@ -41,13 +42,15 @@ public:
                              uint32_t uFlags) noexcept;
     // pszName is a wide buffer for the W requests, cchMax counting its characters.
     HResult GetCommandString(uintptr_t idCmd, uint32_t uType, char* pszName, uint32_t cchMax) noexcept;
-    // `verb` is CMINVOKECOMMANDINFO::lpVerb as an integer.
-    HResult InvokeCommand(uintptr_t verb) noexcept;
+    // `verb` is CMINVOKECOMMANDINFO::lpVerb as an integer, `fMask` its mask
+    // (CMIC_MASK_SHIFT_DOWN: Shift was held while the entry was chosen).
+    HResult InvokeCommand(uintptr_t verb, uint32_t fMask = 0) noexcept;
 
     int32_t GetClipboardKind() noexcept;
     bool GetAppPath(wchar_t (&path)[kPathChars]) noexcept;
     int LaunchCopy(const wchar_t* path) noexcept;
-    int LaunchPaste(const wchar_t* path, bool append, bool newFile) noexcept;
+    // `quick` adds the switch that names a new file at once.
+    int LaunchPaste(const wchar_t* path, bool append, bool newFile, bool quick = false) noexcept;
 
     int32_t ClipboardKind() const { return m_nClipboardKind; }
     const wchar_t* Path() const { return m_szPath; }

@@ -25,9 +25,11 @@ bool FormatCopyParameters(const wchar_t* path, wchar_t (&params)[kParamChars]) {
     return FormatQuoted(L"-c", path, params);
 }
 
-bool FormatPasteParameters(const wchar_t* path, bool append, bool newFile, wchar_t (&params)[kParamChars]) {
+bool FormatPasteParameters(const wchar_t* path, bool append, bool newFile, wchar_t (&params)[kParamChars],
+                           bool quick) {
     bool ok = FormatQuoted(L"-p", path, params) && (!append || AppendWhole(params, kParamChars, L" /a")) &&
-              (!newFile || AppendWhole(params, kParamChars, L" /n"));
+              (!newFile || AppendWhole(params, kParamChars, L" /n")) &&
+              (!quick || AppendWhole(params, kParamChars, L" /q"));
     if (!ok) params[0] = 0;
     return ok;
 }

@@ -1,5 +1,6 @@
 #include "transfer/image_transfer.h"
 
+#include "common/user_settings.h"
 #include "transfer/clipboard_alpha_blocks.h"
 #include "transfer/clipboard_image_reader.h"
 #include "transfer/image_target_format.h"
@@ -34,6 +35,11 @@ int CImageTransfer::PasteIntoFile(const std::wstring& path, int /*bAppend: an im
     // clipboard is closed before the file is written.
     CxImage image(CXIMAGE_FORMAT_UNKNOWN);
     if (!qlry::ReadClipboardImage(m_services.clipboard, m_services.memory, image)) return kTransferFailed;
+    if (format == CXIMAGE_FORMAT_JPG || format == CXIMAGE_FORMAT_JP2 || format == CXIMAGE_FORMAT_JPC) {
+        // The user's quality; TIFF's JPEG pages keep the library's own.
+        const int stored = m_services.profile.GetInt(qlry::kSettingsSection, qlry::kQualityEntry, qlry::kDefaultQuality);
+        image.SetJpegQuality(static_cast<uint8_t>(qlry::UsableQuality(stored)));
+    }
     return image.Save(path, format, m_services.files) ? kTransferOk : kTransferFailed;
 }
 

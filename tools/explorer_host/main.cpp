@@ -4,9 +4,12 @@
 // choose an entry by its text.
 //
 //   qlry_explorer_host [--per-user | --dll PATH] [--invoke TEXT] [--verb VERB]
-//                      [--time RUNS] (--background FOLDER | PATH...)
+//                      [--shift] [--ex] [--time RUNS] (--background FOLDER | PATH...)
+// --shift chooses the entry with Shift held (CMIC_MASK_SHIFT_DOWN), --ex
+// through the extended structure CMINVOKECOMMANDINFOEX.
 #include <windows.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -27,6 +30,8 @@ struct Options {
     std::wstring invoke;
     std::string verb;
     bool hasVerb = false;
+    bool shift = false;
+    bool extended = false;
     int timeRuns = 0;
 };
 
@@ -65,6 +70,10 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options) {
             std::wstring verb = argv[++i];
             options.verb.assign(verb.begin(), verb.end());
             options.hasVerb = true;
+        } else if (arg == L"--shift") {
+            options.shift = true;
+        } else if (arg == L"--ex") {
+            options.extended = true;
         } else if (arg == L"--time" && hasValue) {
             options.timeRuns = _wtoi(argv[++i]);
         } else if (arg.starts_with(L"--")) {
@@ -154,11 +163,15 @@ int Run(Options& options) {
             Print(L"invoke \"" + options.invoke + L"\": no such entry\n");
             exitCode = 4;
         } else {
-            CMINVOKECOMMANDINFO info = {};
-            info.cbSize = sizeof info;
+            // Explorer passes the extended structure under the same name.
+            CMINVOKECOMMANDINFOEX info = {};
+            info.cbSize = options.extended ? sizeof(CMINVOKECOMMANDINFOEX) : sizeof(CMINVOKECOMMANDINFO);
+            info.fMask = (options.shift ? CMIC_MASK_SHIFT_DOWN : 0) | (options.extended ? CMIC_MASK_UNICODE : 0);
             info.lpVerb = MAKEINTRESOURCEA(id - kFirstCommandId);
+            info.lpVerbW = MAKEINTRESOURCEW(id - kFirstCommandId);
             info.nShow = SW_SHOWNORMAL;
-            Print(L"invoke \"" + options.invoke + L"\": " + Hex(handler->InvokeCommand(&info)) + L"\n");
+            Print(L"invoke \"" + options.invoke + L"\": " +
+                  Hex(handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info))) + L"\n");
         }
     }
     if (options.hasVerb) {
@@ -180,7 +193,8 @@ int Run(Options& options) {
 int wmain(int argc, wchar_t** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        Print(L"usage: qlry_explorer_host [--per-user | --dll PATH] [--invoke TEXT] [--verb VERB] [--time RUNS]\n"
+        Print(L"usage: qlry_explorer_host [--per-user | --dll PATH] [--invoke TEXT] [--verb VERB] [--shift] [--ex]\n"
+              L"                          [--time RUNS]\n"
               L"                          (--background FOLDER | PATH...)\n");
         return 2;
     }

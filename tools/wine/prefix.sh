@@ -33,6 +33,9 @@ qlry_wine_start() {
   mkdir -p "$qlry_cache/wine-runs"
   export WINEPREFIX="$qlry_cache/wine-runs/run-$$"
   export WINEDEBUG=-all
+  # Shortcuts the setup writes into the Start menu must stay in the prefix:
+  # Wine's menu builder would copy them into the host's desktop menus.
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d"
   rm -rf "$WINEPREFIX"
   cp -al "$qlry_template" "$WINEPREFIX"
   # Wine rewrites its registry files: those must be copies, not links.

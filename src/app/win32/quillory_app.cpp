@@ -9,6 +9,10 @@
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_ui.h"
 #include "newfile/win32/win32_name_dialogs.h"
+#include "app/active_folder.h"
+#include "newfile/quick_new_file_name.h"
+#include "platform/win32/win32_explorer_windows.h"
+#include "settings/win32/settings_window.h"
 
 namespace {
 
@@ -44,7 +48,9 @@ bool CQuilloryApp::InitInstance() {
     CCommandRequest request;
     const int count = request.ParseCommandLine();
 
-    if (count <= 0) {
+    if (request.m_bSettings) {
+        qlry::ShowSettingsWindow(instance, profile, m_strAppTitle);
+    } else if (count <= 0) {
         // 5. No usable argument: the About box.
         CAboutDlg dialog(instance, *m_pUiResources, m_strAppTitle);
         dialog.DoModal();
@@ -53,11 +59,15 @@ bool CQuilloryApp::InitInstance() {
         qlry::Win32Clipboard clipboard;
         qlry::Win32WaitCursor waitCursor;
         qlry::Win32NameDialogs dialogs(instance, profile, m_strAppTitle);
+        qlry::Win32Clock clock;
+        qlry::QuickNameDialogs quickNames({profile, qlry::SystemFileSystem(), clock});  // "q": no window
+        qlry::Win32ExplorerWindows explorerWindows;                                     // "e"
         qlry::TransferServices services{clipboard, qlry::SystemGlobalMemory(), qlry::SystemFileSystem(),
-                                        waitCursor, profile, &dialogs};
+                                        waitCursor, profile,
+                                        request.m_bQuick ? static_cast<qlry::NameDialogs*>(&quickNames) : &dialogs};
         if (request.m_nMode == CCommandRequest::ModeCopy) {
             RunCopy(request.m_strPath, services);
-        } else if (request.m_nMode == CCommandRequest::ModePaste) {
+        } else if (request.m_nMode == CCommandRequest::ModePaste && ResolveActiveFolder(request, explorerWindows)) {
             RunPaste(request.m_strPath, request.m_bAppend, request.m_bNewFile, services);
         }
     }

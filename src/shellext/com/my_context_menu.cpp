@@ -134,7 +134,8 @@ STDMETHODIMP CMyContextMenu::QueryContextMenu(HMENU hmenu, UINT indexMenu, UINT 
 
 STDMETHODIMP CMyContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* pici) noexcept {
     if (!pici || pici->cbSize < sizeof(CMINVOKECOMMANDINFO)) return E_INVALIDARG;
-    return m_logic.InvokeCommand(reinterpret_cast<uintptr_t>(pici->lpVerb));
+    // fMask stands at the same place in CMINVOKECOMMANDINFOEX.
+    return m_logic.InvokeCommand(reinterpret_cast<uintptr_t>(pici->lpVerb), pici->fMask);
 }
 
 STDMETHODIMP CMyContextMenu::GetCommandString(UINT_PTR idCmd, UINT uType, UINT*, CHAR* pszName,

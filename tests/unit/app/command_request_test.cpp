@@ -42,6 +42,29 @@ TEST(CommandRequest, SwitchesSetTheirFields) {
     EXPECT_EQ(request.m_bAppend, 1);
 }
 
+TEST(CommandRequest, QuickActiveFolderAndSettingsSwitches) {
+    int count = 0;
+    CCommandRequest request = Parse({L"-p", L"/n", L"/q", L"/e"}, &count);
+    EXPECT_EQ(count, 4);
+    EXPECT_EQ(request.m_nMode, CCommandRequest::ModePaste);
+    EXPECT_EQ(request.m_bNewFile, 1);
+    EXPECT_EQ(request.m_bQuick, 1);
+    EXPECT_EQ(request.m_bActiveFolder, 1);
+    EXPECT_TRUE(request.m_strPath.empty());
+
+    request = Parse({L"/settings"}, &count);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(request.m_bSettings, 1);
+    EXPECT_EQ(request.m_nMode, CCommandRequest::ModeNone);
+
+    // Case and whole-name rules as for the classic switches.
+    for (const wchar_t* unknown : {L"-Q", L"/qe", L"-E", L"/Settings", L"-setting"}) {
+        request = Parse({unknown}, &count);
+        EXPECT_EQ(count, 0) << "switch " << unknown;
+        EXPECT_EQ(request.m_bQuick + request.m_bActiveFolder + request.m_bSettings, 0);
+    }
+}
+
 TEST(CommandRequest, LaterModeAndLaterPathWin) {
     CCommandRequest request = Parse({L"-c", L"-p", L"a.txt"});
     EXPECT_EQ(request.m_nMode, CCommandRequest::ModePaste);

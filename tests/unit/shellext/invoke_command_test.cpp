@@ -1,5 +1,6 @@
 // InvokeCommand: which command line starts Quillory.exe, and when nothing starts.
 #include "handler_fixture.h"
+#include "shellext/ask_for_name.h"
 
 namespace qlry::test {
 namespace {
@@ -63,6 +64,71 @@ TEST_P(StartTest, ChosenEntryStartsTheProgramWithItsParameters) {
 
 INSTANTIATE_TEST_SUITE_P(AllEntries, StartTest, ::testing::ValuesIn(StartRows()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// "Paste ... as File" with Shift held or not, under each AskForName value
+// (absent: asks, as 1 does).
+struct QuickRow {
+    const char* name;
+    int askForName;  // -1: not stored
+    bool shift;
+    bool quick;      // " /q" added
+};
+
+void PrintTo(const QuickRow& row, std::ostream* out) { *out << row.name; }
+
+class QuickTest : public InvokeTest, public ::testing::WithParamInterface<QuickRow> {};
+
+TEST_P(QuickTest, ShiftTurnsTheSettingAround) {
+    const QuickRow& row = GetParam();
+    if (row.askForName >= 0) {
+        const uint32_t value = static_cast<uint32_t>(row.askForName);
+        registry.PutRaw(RegRoot::CurrentUser, L"Software\\Varnel\\Quillory\\Settings", L"AskForName", kRegDword,
+                        {uint8_t(value), 0, 0, 0});
+    }
+    PutText();
+    ASSERT_EQ(kSOk, InitFolder(L"C:\\Data"));
+    ASSERT_EQ(1, Query());
+    const int callsBeforeInvoke = registry.Calls();
+    EXPECT_EQ(kSOk, handler.InvokeCommand(0, row.shift ? kCmicMaskShiftDown : 0));
+    EXPECT_EQ(row.quick ? L"-p \"C:\\Data\" /n /q" : L"-p \"C:\\Data\" /n", Started());
+    EXPECT_GT(registry.Calls(), callsBeforeInvoke);
+    EXPECT_EQ(0u, registry.OpenHandles());
+}
+
+INSTANTIATE_TEST_SUITE_P(AskForNameAndShift, QuickTest,
+                         ::testing::Values(QuickRow{"NotStored", -1, false, false},
+                                           QuickRow{"NotStoredShift", -1, true, true},
+                                           QuickRow{"Ask", 1, false, false}, QuickRow{"AskShift", 1, true, true},
+                                           QuickRow{"AtOnce", 0, false, true},
+                                           QuickRow{"AtOnceShift", 0, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(InvokeTest, MenuIsBuiltWithoutReadingTheRegistry) {
+    PutBitmap();
+    const int before = registry.Calls();
+    ASSERT_EQ(kSOk, InitFolder(L"C:\\Data"));
+    ASSERT_EQ(1, Query());
+    EXPECT_EQ(before, registry.Calls());
+}
+
+TEST_F(InvokeTest, ShiftChangesNothingButTheNewFilePaste) {
+    registry.PutRaw(RegRoot::CurrentUser, L"Software\\Varnel\\Quillory\\Settings", L"AskForName", kRegDword,
+                    {0, 0, 0, 0});
+    PutText();
+    ASSERT_NO_FATAL_FAILURE(MenuForFile(L"C:\\a.txt", 3));
+    EXPECT_EQ(kSOk, handler.InvokeCommand(2, kCmicMaskShiftDown));
+    EXPECT_EQ(L"-p \"C:\\a.txt\" /a", Started());
+}
+
+TEST_F(InvokeTest, AskForNameOfAnotherTypeOrSizeAsks) {
+    const std::wstring key = L"Software\\Varnel\\Quillory\\Settings";
+    for (auto [type, data] : {std::pair<uint32_t, std::vector<uint8_t>>{kRegSz, {'0', 0}},
+                              {kRegDword, {0, 0}},
+                              {kRegBinary, {0, 0, 0, 0, 0, 0, 0, 0}}}) {
+        registry.PutRaw(RegRoot::CurrentUser, key, L"AskForName", type, data);
+        EXPECT_TRUE(ReadAskForName(registry)) << type;
+    }
+}
 
 TEST_F(InvokeTest, PathIsEmptiedAfterwards) {
     ASSERT_NO_FATAL_FAILURE(MenuForFile(L"C:\\a.txt", 1));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "win/shellext/shellext_win_support.h"
 #include "win/support/win_test_support.h"
 
@@ -69,6 +71,46 @@ TEST_F(EndToEndTest, DriveRootBackgroundPassesTheRootItself) {
     EXPECT_EQ("-p", lines[1]);
     EXPECT_EQ("C:\\", lines[2]);
     EXPECT_EQ("/n", lines[3]);
+}
+
+// Sets HKCU\Software\Varnel\Quillory\Settings\AskForName for one scope.
+class AskForNameScope {
+public:
+    explicit AskForNameScope(DWORD value) {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kSettings, L"AskForName", REG_DWORD, &value, sizeof value);
+    }
+    ~AskForNameScope() { ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kSettings, L"AskForName"); }
+    AskForNameScope(const AskForNameScope&) = delete;
+    AskForNameScope& operator=(const AskForNameScope&) = delete;
+
+private:
+    static constexpr wchar_t kSettings[] = L"Software\\Varnel\\Quillory\\Settings";
+};
+
+// "Paste Clipboard Text as File" through the real handler, with or without
+// Shift and the extended structure, under each AskForName value.
+TEST_F(EndToEndTest, ShiftAndAskForNameChooseTheQuickPaste) {
+    AppFolderScope app(recorderFolder);
+    std::wstring text = L"quick";
+    ASSERT_TRUE(PutClipboard(&text, 0, 0, 0));
+    struct Row {
+        int askForName;  // -1: not stored
+        const wchar_t* options;
+        bool quick;
+    };
+    for (const Row& row : {Row{-1, L"", false}, Row{-1, L"--shift", true}, Row{-1, L"--shift --ex", true},
+                           Row{1, L"--ex", false}, Row{0, L"", true}, Row{0, L"--shift --ex", false}}) {
+        ::DeleteFileW(Launch().c_str());
+        std::unique_ptr<AskForNameScope> setting;
+        if (row.askForName >= 0) setting = std::make_unique<AskForNameScope>(static_cast<DWORD>(row.askForName));
+        ProcessResult host = Host(std::wstring(row.options) + L" --background \"" + work +
+                                  L"\" --invoke \"Paste Clipboard Text as File\"");
+        ASSERT_EQ(0, host.exitCode) << host.output;
+        const std::string expected = " -p \"" + Utf8(work) + (row.quick ? "\" /n /q" : "\" /n");
+        auto lines = Recorded();
+        ASSERT_FALSE(lines.empty()) << Utf8(row.options);
+        EXPECT_TRUE(lines[0].ends_with(expected)) << lines[0] << " | " << Utf8(row.options) << " " << row.askForName;
+    }
 }
 
 TEST_F(EndToEndTest, MultipleSelectionCopiesTheFirstItem) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/shell_link.h"
 #include "shellext/class_ids.h"
 #include "win/shellext/registry_dump.h"
 #include "win/shellext/shellext_win_support.h"
@@ -23,6 +24,30 @@ std::wstring LocalAppData() {
     if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) result = path;
     ::CoTaskMemFree(path);
     return result;
+}
+
+// A shortcut's target, arguments and hotkey, read back through IShellLinkW.
+void ExpectShortcut(const std::wstring& path, const std::wstring& program, const std::wstring& arguments,
+                    WORD hotKey) {
+    ASSERT_FALSE(path.empty());
+    ASSERT_TRUE(FileExists(path)) << Utf8(path);
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    ASSERT_EQ(S_OK, ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                       reinterpret_cast<void**>(&link)));
+    IPersistFile* file = nullptr;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    wchar_t text[MAX_PATH] = {};
+    WORD read = 0xFFFF;
+    EXPECT_EQ(S_OK, file->Load(path.c_str(), STGM_READ));
+    link->GetPath(text, MAX_PATH, nullptr, 0);
+    EXPECT_EQ(0, ::lstrcmpiW(program.c_str(), text)) << Utf8(text);
+    link->GetArguments(text, MAX_PATH);
+    EXPECT_EQ(arguments, text);
+    link->GetHotkey(&read);
+    EXPECT_EQ(hotKey, read);
+    file->Release();
+    link->Release();
 }
 
 // Everything an installation could touch.
@@ -94,9 +119,18 @@ TEST(Installer, RoundTripLeavesNoTrace) {
         << host.output;
     EXPECT_NE(std::string::npos, host.output.find("\"Copy File Contents to Clipboard\"")) << host.output;
 
+    // The Start-menu entries: the settings window, and the quick paste into
+    // the active Explorer window with Ctrl+Alt+V.
+    const std::wstring settingsLink = StartMenuEntryPath(L"Quillory Settings.lnk");
+    const std::wstring pasteLink = StartMenuEntryPath(L"Paste Clipboard as New File.lnk");
+    ExpectShortcut(settingsLink, target + L"\\Quillory.exe", L"/settings", 0);
+    ExpectShortcut(pasteLink, target + L"\\Quillory.exe", L"-p /n /q /e", 0x0656);
+
     // Uninstalling as a user would: through the entry's command.
     ProcessResult remove = RunCaptured(target + L"\\QuillorySetup.exe", L"/uninstall");
     ASSERT_EQ(0, remove.exitCode) << remove.output;
+    EXPECT_FALSE(FileExists(settingsLink));
+    EXPECT_FALSE(FileExists(pasteLink));
     EXPECT_TRUE(WaitUntilGone(target)) << "the installation folder is still there";
     EXPECT_EQ(programsExisted, FileExists(LocalAppData() + L"\\Programs"));
     ExpectSameRegistry(before, Snapshot());
