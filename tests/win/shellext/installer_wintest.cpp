@@ -17,14 +17,6 @@
 namespace qlry::wintest {
 namespace {
 
-std::wstring LocalAppData() {
-    wchar_t* path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) result = path;
-    ::CoTaskMemFree(path);
-    return result;
-}
-
 // Everything an installation could touch.
 std::vector<std::wstring> Snapshot() {
     std::vector<std::wstring> lines = DumpKey(HKEY_CURRENT_USER, L"Software");
