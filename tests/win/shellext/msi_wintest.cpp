@@ -189,7 +189,17 @@ class MsiTest : public ::testing::Test {
 protected:
     void SetUp() override {
         // A user who never ran the program: removal takes its whole key.
+        // Windows Installer also removes the empty keys above a key it
+        // emptied, so an empty maker's key (other tests leave one) goes too.
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey.c_str());
+        HKEY maker = nullptr;
+        DWORD subKeys = 1, values = 1;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Varnel", 0, KEY_READ, &maker) == ERROR_SUCCESS) {
+            ::RegQueryInfoKeyW(maker, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr, nullptr,
+                               nullptr, nullptr);
+            ::RegCloseKey(maker);
+            if (subKeys == 0 && values == 0) ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Varnel");
+        }
         programsExisted = FileExists(LocalAppData() + L"\\Programs");
         before = DumpHives();
     }
