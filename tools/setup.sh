@@ -15,6 +15,7 @@ packages=(
   wine64 wine64-tools libwine-dev
   xvfb x11-utils imagemagick nasm fonts-wine
   libtiff-tools libopenjp2-tools netpbm
+  wixl msitools
 )
 
 sudo_cmd=()

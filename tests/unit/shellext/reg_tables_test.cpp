@@ -1,6 +1,8 @@
 // The extension's two scripts against an in-memory registry: every key of
 // both tables, machine-wide and per user, registered twice, unregistered.
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include "shellext/reg_tables.h"
 #include "support/expected_registration.h"
 #include "support/fake_registry.h"
+#include "support/test_paths.h"
 
 namespace qlry::test {
 namespace {
@@ -111,6 +114,25 @@ TEST_F(RegTablesTest, ModulePathIsWrittenAsItIs) {
     ASSERT_EQ(kSOk, Register(MachineClasses(registry)));
     EXPECT_EQ(kModule, registry.GetString(RegRoot::ClassesRoot,
                                           std::wstring(L"CLSID\\") + kClsidMyContextMenu + L"\\InprocServer32", L""));
+}
+
+// The type library's table says what QLRY_WS.idl declares.
+TEST(TypeLibraryScript, AgreesWithTheInterfaceDefinition) {
+    std::ifstream file(SourcePath("src/shellext/com/QLRY_WS.idl"));
+    ASSERT_TRUE(file);
+    const std::string idl((std::istreambuf_iterator<char>(file)), {});
+    auto data = [](std::wstring_view key, const wchar_t* name) {
+        for (const RegRow& row : TypeLibraryScript())
+            if (row.key == key && row.value && std::wstring_view(row.value) == name)
+                return std::string(row.data.begin(), row.data.end());
+        return std::string("<none>");
+    };
+    auto bare = [](const wchar_t* id) { return std::string(id + 1, id + 37); };
+    EXPECT_NE(std::string::npos, idl.find("uuid(" + bare(kLibIdQlryWsLib) + "),\n    version(1.0),\n    helpstring(\"" +
+                                          data(L"TypeLib\\%LIBID%\\1.0", L"") + "\")"));
+    EXPECT_EQ("1.0", data(L"Interface\\%IID%\\TypeLib", L"Version"));
+    EXPECT_NE(std::string::npos, idl.find("uuid(" + bare(kIidIMyContextMenu) + "),\n    dual,"));
+    EXPECT_NE(std::string::npos, idl.find("interface " + data(L"Interface\\%IID%", L"") + " : IDispatch"));
 }
 
 TEST(ClassIds, AreInRegistryForm) {

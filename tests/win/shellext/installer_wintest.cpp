@@ -18,14 +18,6 @@
 namespace qlry::wintest {
 namespace {
 
-std::wstring LocalAppData() {
-    wchar_t* path = nullptr;
-    std::wstring result;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) result = path;
-    ::CoTaskMemFree(path);
-    return result;
-}
-
 // A shortcut's target, arguments and hotkey, read back through IShellLinkW.
 void ExpectShortcut(const std::wstring& path, const std::wstring& program, const std::wstring& arguments,
                     WORD hotKey) {

@@ -1,5 +1,7 @@
 #include "win/shellext/shellext_win_support.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 
 #include "win/support/win_test_support.h"
@@ -42,6 +44,20 @@ void DumpInto(HKEY root, const std::wstring& path, std::vector<std::wstring>& li
 std::wstring BinFile(const std::wstring& name) { return BinFolder() + L"\\" + name; }
 
 std::wstring DllPath() { return BinFile(L"QLRY_WS.dll"); }
+
+std::wstring LocalAppData() {
+    wchar_t* path = nullptr;
+    std::wstring result;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) result = path;
+    ::CoTaskMemFree(path);
+    return result;
+}
+
+std::wstring SystemProgram(const std::wstring& name) {
+    wchar_t system[MAX_PATH];
+    UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(system) + L"\\" + name : name;
+}
 
 ProcessResult RunCaptured(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs) {
     ProcessResult result;

@@ -19,6 +19,9 @@ struct ProcessResult {
 };
 ProcessResult RunCaptured(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 60000);
 
+std::wstring LocalAppData();                      // %LOCALAPPDATA%
+std::wstring SystemProgram(const std::wstring& name);  // a program of the system folder
+
 // regsvr32 /s SWITCHES "QLRY_WS.dll"; its exit code.
 int Regsvr32(const std::wstring& switches);
 
