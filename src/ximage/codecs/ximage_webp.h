@@ -40,6 +40,8 @@ private:
     // The dimensions-only answer of escape -1.
     bool ReportDimensions(uint32_t width, uint32_t height);
     bool FrameOutOfRange();
+    // Frees what a failed decode made (lastError stays); returns false.
+    bool Discard();
     // The largest buffer a decode makes, checked before any is made.
     bool WithinMemoryCap(uint32_t width, uint32_t height);
     // Zeroes the bytes behind each row's last pixel.

@@ -51,6 +51,7 @@ bool CxImageWEBP::Decode(CxStream* stream) {
         std::memcmp(riff + 8, "WEBP", 4) != 0)
         return Fail("Not a WebP file");
     const uint64_t declared = uint64_t{cximage::LoadU32(riff + 4)} + 8;
+    if (declared < sizeof(riff)) return Fail("Corrupted WebP file");  // shorter than its own header
     const int64_t here = stream->Tell64();
     const int64_t end = stream->Size64();
     const uint64_t available = here >= 0 && end >= here ? static_cast<uint64_t>(end - here) + sizeof(riff) : declared;
@@ -65,14 +66,15 @@ bool CxImageWEBP::Decode(CxStream* stream) {
     WebPBitstreamFeatures features;
     const VP8StatusCode status = WebPGetFeatures(file.data(), file.size(), &features);
     if (status != VP8_STATUS_OK) return Fail(WebpStatusText(status));
-    if (features.has_animation) return DecodeAnimation(file.data(), file.size());
+    // A failed decode leaves no half-filled image behind.
+    if (features.has_animation) return DecodeAnimation(file.data(), file.size()) || Discard();
     const auto width = static_cast<uint32_t>(features.width);
     const auto height = static_cast<uint32_t>(features.height);
     info.numFrames = 1;
     if (info.frame != 0) return FrameOutOfRange();
     if (info.escape == -1) return ReportDimensions(width, height);
     if (!WithinMemoryCap(width, height)) return false;
-    return DecodeStill(file.data(), file.size(), width, height, features.has_alpha != 0);
+    return DecodeStill(file.data(), file.size(), width, height, features.has_alpha != 0) || Discard();
 }
 
 bool CxImageWEBP::DecodeStill(const uint8_t* data, size_t size, uint32_t width, uint32_t height, bool hasAlpha) {
@@ -158,6 +160,11 @@ bool CxImageWEBP::WithinMemoryCap(uint32_t width, uint32_t height) {
     uint64_t bytes = 0;
     if (cximage::ProductWithin({width, height, kWebpBytesPerPixel}, CXIMAGE_MAX_MEMORY, bytes)) return true;
     return Fail("CXIMAGE_MAX_MEMORY exceeded");
+}
+
+bool CxImageWEBP::Discard() {
+    Destroy();
+    return false;
 }
 
 bool CxImageWEBP::FrameOutOfRange() { return Fail("Frame not present in WebP file"); }

@@ -189,6 +189,7 @@ TEST(WebpDecode, OtherDataIsNotTakenForWebp) {
         {"nothing", "", "Not a WebP file"},
         {"a wave file", std::string("RIFF\x24\0\0\0WAVEfmt ", 16), "Not a WebP file"},
         {"a header alone", std::string("RIFF\x40\0\0\0WEBP", 12), "Premature end of WebP file"},
+        {"a RIFF size below its own header", std::string("RIFF\0\0\0\0WEBPVP8L", 16), "Corrupted WebP file"},
         {"a lossless chunk with a wrong signature", std::string("RIFF\x12\0\0\0WEBPVP8L\x06\0\0\0\0\0\0\0\0\0", 26),
          "Corrupted WebP file"},
     };
@@ -209,6 +210,20 @@ TEST(WebpDecode, ARiffSizeBeyondTheStreamReadsWhatIsThere) {
     CxImage image;
     const bool ok = DecodeBytes(file, image, CXIMAGE_FORMAT_WEBP);
     EXPECT_TRUE(qlry::test::DecodedCleanly(ok, image));
+}
+
+TEST(WebpDecode, AFailedDecodeLeavesNoImageInTheCodec) {
+    for (const char* name : {"quillory_lossless_basn2c08.webp", "quillory_alpha_lossy_basn6a08.webp",
+                             "quillory_animated_lossy_loop.webp"}) {
+        Bytes file = CorpusFile(name);
+        file.resize(file.size() - 9);  // the picture data cut short
+        CxMemStream stream(file.data(), static_cast<int32_t>(file.size()));
+        CxImageWEBP codec;
+        EXPECT_FALSE(codec.Decode(&stream)) << name;
+        EXPECT_FALSE(codec.IsValid()) << name;
+        EXPECT_FALSE(codec.AlphaIsValid()) << name;
+        EXPECT_STRNE(codec.GetLastError(), "") << name;
+    }
 }
 
 TEST(WebpDecode, TheStreamIsLeftBehindTheFile) {
