@@ -130,13 +130,14 @@ bool CxImageWEBP::TakeBgraRows(const uint8_t* bgra, size_t stride, uint32_t widt
         const uint8_t* in = bgra + y * stride;
         const uint32_t row = height - 1 - y;
         uint8_t* out = GetBits(row);
-        uint8_t* opacity = withAlpha ? alpha + size_t{row} * width : nullptr;
-        for (uint32_t x = 0; x < width; ++x, in += 4, out += 3) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-            if (opacity) opacity[x] = in[3];
+        for (uint32_t x = 0; x < width; ++x) {
+            out[3 * x] = in[4 * x];
+            out[3 * x + 1] = in[4 * x + 1];
+            out[3 * x + 2] = in[4 * x + 2];
         }
+        if (!withAlpha) continue;
+        uint8_t* opacity = alpha + size_t{row} * width;
+        for (uint32_t x = 0; x < width; ++x) opacity[x] = in[4 * x + 3];
     }
     ClearRowPadding();
     return true;
