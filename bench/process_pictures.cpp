@@ -27,7 +27,7 @@ constexpr int kRepetitions = 3;
 
 // Every format a paste can write, by the extension the script pastes into.
 constexpr const char* kWritable[] = {"bmp", "gif", "jpg", "png", "tif", "tga", "pcx",
-                                     "wbmp", "jp2", "j2k", "pgx", "pnm", "ras"};
+                                     "wbmp", "jp2", "j2k", "pgx", "pnm", "ras", "webp"};
 
 double MedianSaveMs(CxImage& image, const fs::path& path) {
     std::vector<double> times;
@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
         PaintPhoto(photo);
         Write(photo, dir / ("photo-" + size + ".bmp"));
         Write(photo, dir / ("photo-" + size + ".png"));
+        Write(photo, dir / ("photo-" + size + ".webp"));
         for (const char* extension : kWritable) {
             const double ms = MedianSaveMs(photo, dir / (std::string("native.") + extension));
             std::printf("save %s %s %.0f\n", extension, size.c_str(), ms);
@@ -67,6 +68,7 @@ int main(int argc, char** argv) {
         }
         AddFadingAlpha(photo);
         Write(photo, dir / ("photo-alpha-" + size + ".png"));
+        Write(photo, dir / ("photo-alpha-" + size + ".webp"));
         CxImage screen(width, height, 24, CXIMAGE_FORMAT_BMP);
         PaintScreenshot(screen);
         Write(screen, dir / ("screen-" + size + ".png"));

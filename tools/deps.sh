@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the codec libraries (zlib comes from libz-mingw-w64-dev;
-# libpng, libjpeg-turbo, libtiff, OpenJPEG and GoogleTest are built here) as
+# libpng, libjpeg-turbo, libtiff, OpenJPEG, libwebp and GoogleTest are built
+# here) as
 # static x86_64-w64-mingw32 libraries into a prefix outside the clone, the
 # one cmake/mingw-w64.cmake looks in:
 #   $QLRY_DEPS_PREFIX, else $XDG_CACHE_HOME/quillory/mingw-prefix,
@@ -66,8 +67,8 @@ fi
 # Sources: Debian's source packages, fetched once into $src_dir.
 # Each package's extracted tree is recorded in $src_dir/<package>.dir.
 
-source_packages=(libpng1.6 libjpeg-turbo tiff openjpeg2)
-declare -A series=([libpng1.6]=1.6. [libjpeg-turbo]=2.1. [tiff]=4.5. [openjpeg2]=2.5.)
+source_packages=(libpng1.6 libjpeg-turbo tiff openjpeg2 libwebp)
+declare -A series=([libpng1.6]=1.6. [libjpeg-turbo]=2.1. [tiff]=4.5. [openjpeg2]=2.5. [libwebp]=1.2.)
 
 src_list=/etc/apt/sources.list.d/quillory-deb-src.sources
 archive=http://deb.debian.org/debian
@@ -315,6 +316,15 @@ build openjpeg "${src_of[openjpeg2]}" "" \
   -DBUILD_TESTING=OFF -DBUILD_DOC=OFF -DBUILD_JPIP=OFF \
   -DCMAKE_DISABLE_FIND_PACKAGE_Threads=ON
 
+# The codec's decoder, its demux (animations) and its encoder; no tools.
+# Threads stay off: the image library decodes and encodes on its own thread.
+build libwebp "${src_of[libwebp]}" "" \
+  -DBUILD_SHARED_LIBS=OFF -DWEBP_USE_THREAD=OFF -DWEBP_BUILD_ANIM_UTILS=OFF \
+  -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF -DWEBP_BUILD_GIF2WEBP=OFF \
+  -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF \
+  -DWEBP_BUILD_LIBWEBPMUX=OFF -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF
+
 build googletest "$gtest_src" "googletest $gtest_version" \
   -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON \
   -Dgtest_disable_pthreads=ON
+

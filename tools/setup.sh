@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates dpkg-dev
-  zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev libopenjp2-7-dev
+  zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev libopenjp2-7-dev libwebp-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev libstb-dev
   libgif-dev
   clang libclang-rt-14-dev
@@ -14,7 +14,7 @@ packages=(
   binutils-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   wine64 wine64-tools libwine-dev
   xvfb x11-utils imagemagick nasm fonts-wine
-  libtiff-tools libopenjp2-tools netpbm
+  libtiff-tools libopenjp2-tools netpbm webp
   wixl msitools
 )
 

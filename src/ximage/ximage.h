@@ -84,7 +84,7 @@ struct CxImageInfo {
     bool alphaPaletteEnabled = false;
     int32_t xOffset = 0;
     int32_t yOffset = 0;
-    uint32_t codecOptions[16] = {};  // one option word per format identifier
+    uint32_t codecOptions[CXIMAGE_MAX_FORMAT + 1] = {};  // one option word per format identifier
     CxRgbQuad lastColor;             // nearest-colour cache: last colour searched...
     uint8_t lastColorIndex = 0;      // ...its result...
     bool lastColorValid = false;     // ...and whether the cache holds one

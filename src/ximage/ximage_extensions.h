@@ -32,6 +32,8 @@ inline constexpr CxExtensionRow kCxExtensionTable[] = {
     {L".ras", CXIMAGE_FORMAT_RAS, true, 16},   {L".pnm", CXIMAGE_FORMAT_PNM, true, 14},
     {L".pgm", CXIMAGE_FORMAT_PNM, true, 12},   {L".ppm", CXIMAGE_FORMAT_PNM, true, 15},
     {L".jfif", CXIMAGE_FORMAT_JPG, true, -1},
+    // Added after the first 21 places, so that a remembered place keeps its meaning.
+    {L".webp", CXIMAGE_FORMAT_WEBP, true, 21},
     // In the list only: a paste to these still writes the format they stand for.
     {L".jfi", CXIMAGE_FORMAT_JPG, false, 7},   {L".jpe", CXIMAGE_FORMAT_JPG, false, 10},
     {L".wbm", CXIMAGE_FORMAT_WBMP, false, 19},
@@ -65,5 +67,5 @@ constexpr bool EveryPlaceFilled(const auto& list) {
 // dialog.
 inline constexpr std::array<const wchar_t*, CxListedExtensionCount()> kImageExtensions =
     cximage::detail::ListedImageExtensions<CxListedExtensionCount()>();
-static_assert(kImageExtensions.size() == 21 && cximage::detail::EveryPlaceFilled(kImageExtensions),
-              "the image extension list has 21 places, each taken once");
+static_assert(kImageExtensions.size() == 22 && cximage::detail::EveryPlaceFilled(kImageExtensions),
+              "the image extension list has 22 places, each taken once");

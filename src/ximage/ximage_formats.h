@@ -19,7 +19,8 @@ inline constexpr uint32_t CXIMAGE_FORMAT_JPC = 12;
 inline constexpr uint32_t CXIMAGE_FORMAT_PGX = 13;
 inline constexpr uint32_t CXIMAGE_FORMAT_PNM = 14;
 inline constexpr uint32_t CXIMAGE_FORMAT_RAS = 15;
-inline constexpr uint32_t CXIMAGE_MAX_FORMAT = 15;  // identifiers above this are not formats
+inline constexpr uint32_t CXIMAGE_FORMAT_WEBP = 16;
+inline constexpr uint32_t CXIMAGE_MAX_FORMAT = 16;  // identifiers above this are not formats
 
 // The format a file name's extension names (".jpeg" -> CXIMAGE_FORMAT_JPG),
 // CXIMAGE_FORMAT_UNKNOWN when the extension is unknown or missing. The

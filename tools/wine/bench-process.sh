@@ -63,6 +63,11 @@ for picture in photo screen; do
     "" "$(ratio "$alpha" "$opaque")" "$block"
 done
 
+for picture in photo photo-alpha; do
+  webp=$(quillory -c "$(winpath "$work/$picture-6000x4000.webp")")
+  printf '%-44s %10s\n' "copy the 6000x4000 $picture.webp" "$webp"
+done
+
 head -c 102400 /dev/urandom | base64 -w 76 | head -c 102400 > "$work/text.txt"
 copy=$(quillory -c "$(winpath "$work/text.txt")")
 minimal=$(median_ms "$bin/qlry_clip.exe" load "$(winpath "$work/text.txt")")

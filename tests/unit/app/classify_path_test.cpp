@@ -41,7 +41,8 @@ TEST(FindFileName, DoubledAndTrailingSeparatorsStayWithTheNameBefore) {
 TEST(ClassifyPath, TheListDerivedFromTheExtensionTableKeepsItsOrder) {
     const wchar_t* const expected[] = {L".bmp", L".jpg", L".gif", L".png", L".emf", L".j2c", L".j2k",
                                        L".jfi", L".jp2", L".jpc", L".jpe", L".pcx", L".pgm", L".pgx",
-                                       L".pnm", L".ppm", L".ras", L".tga", L".tif", L".wbm", L".wmf"};
+                                       L".pnm", L".ppm", L".ras", L".tga", L".tif", L".wbm", L".wmf",
+                                       L".webp"};
     ASSERT_EQ(kImageExtensions.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) EXPECT_STREQ(kImageExtensions[i], expected[i]) << i;
 }

@@ -25,10 +25,12 @@ TEST_F(ImageNameDlg, TheRememberedEntryIsSelected) {
     EXPECT_EQ(CImageNameDlg(folder, services).m_nExtIndex, 3);
     Remember(20);
     EXPECT_EQ(CImageNameDlg(folder, services).m_nExtIndex, 20);
+    Remember(21);  // ".webp", added behind the first 21 entries
+    EXPECT_EQ(CImageNameDlg(folder, services).m_nExtIndex, 21);
 }
 
 TEST_F(ImageNameDlg, ARememberedIndexNamingNoEntrySelectsBmp) {
-    for (int index : {21, -1, 1000, -2147483647 - 1}) {
+    for (int index : {22, -1, 1000, -2147483647 - 1}) {
         Remember(index);
         EXPECT_EQ(CImageNameDlg(folder, services).m_nExtIndex, 0) << index;
     }
@@ -50,6 +52,14 @@ TEST_F(ImageNameDlg, EveryEntryGivesItsOwnExtension) {
         EXPECT_EQ(dialog.m_strExt, kImageExtensions[i]);
         EXPECT_EQ(RememberedImage(), static_cast<int>(i));
     }
+}
+
+TEST_F(ImageNameDlg, TheLastEntryWritesWebp) {
+    CImageNameDlg dialog(folder, services);
+    ASSERT_TRUE(dialog.OnOK(L"photo", 21, warning));
+    EXPECT_EQ(dialog.m_strExt, L".webp");
+    EXPECT_EQ(qlry::FormNewFilePath(folder, dialog.Chosen()), L"C:\\work\\photo.webp");
+    EXPECT_EQ(FormatFromExtension(qlry::FormNewFilePath(folder, dialog.Chosen())), CXIMAGE_FORMAT_WEBP);
 }
 
 TEST_F(ImageNameDlg, NoSelectionCountsAsTheFirstEntry) {

@@ -27,6 +27,8 @@ TEST(FormatFromExtension, TableAndShellRules) {
     EXPECT_EQ(FormatFromExtension(L"a.wbmp"), CXIMAGE_FORMAT_WBMP);
     EXPECT_EQ(FormatFromExtension(L"a.pgx"), CXIMAGE_FORMAT_PGX);
     EXPECT_EQ(FormatFromExtension(L"a.bmp"), CXIMAGE_FORMAT_BMP);
+    EXPECT_EQ(FormatFromExtension(L"shot.webp"), CXIMAGE_FORMAT_WEBP);
+    EXPECT_EQ(FormatFromExtension(L"C:\\a\\Shot.WebP"), CXIMAGE_FORMAT_WEBP);
     EXPECT_EQ(FormatFromExtension(L"notes.txt"), CXIMAGE_FORMAT_UNKNOWN);
     EXPECT_EQ(FormatFromExtension(L"README"), CXIMAGE_FORMAT_UNKNOWN);
     EXPECT_EQ(FormatFromExtension(L"archive.tar.gz"), CXIMAGE_FORMAT_UNKNOWN);
@@ -208,9 +210,9 @@ TEST(Dispatch, EncodeArgumentChecks) {
     CxImage image(2, 2, 24, 1);
     EXPECT_FALSE(image.Encode(nullptr, CXIMAGE_FORMAT_BMP));
     EXPECT_STREQ(image.GetLastError(), "null file handler");
-    EXPECT_FALSE(image.Decode(&stream, 16));
+    EXPECT_FALSE(image.Decode(&stream, 17));
     EXPECT_STREQ(image.GetLastError(), "Decode: Unknown or wrong format");
-    EXPECT_FALSE(image.Encode(&stream, 16));
+    EXPECT_FALSE(image.Encode(&stream, 17));
     EXPECT_STREQ(image.GetLastError(), "Encode: Unknown format");
 }
 
@@ -218,6 +220,18 @@ TEST(Dispatch, BmpIsFirstInTheLibrarysTable) {
     const auto table = CxCodecTable();
     ASSERT_FALSE(table.empty());
     EXPECT_EQ(table[0].firstFormat, CXIMAGE_FORMAT_BMP);
+}
+
+// WebP is tried behind the formats with a signature of their own and ahead
+// of TGA, which has none; the others keep their order.
+TEST(Dispatch, WebpIsTriedBetweenTiffAndTga) {
+    const uint32_t expected[] = {CXIMAGE_FORMAT_BMP, CXIMAGE_FORMAT_JPG,  CXIMAGE_FORMAT_ICO, CXIMAGE_FORMAT_GIF,
+                                 CXIMAGE_FORMAT_PNG, CXIMAGE_FORMAT_TIF,  CXIMAGE_FORMAT_WEBP, CXIMAGE_FORMAT_TGA,
+                                 CXIMAGE_FORMAT_PCX, CXIMAGE_FORMAT_WBMP, CXIMAGE_FORMAT_WMF, CXIMAGE_FORMAT_JP2};
+    const auto table = CxCodecTable();
+    ASSERT_EQ(table.size(), std::size(expected));
+    for (size_t i = 0; i < table.size(); ++i) EXPECT_EQ(table[i].firstFormat, expected[i]) << i;
+    EXPECT_TRUE(table[6].reportsFrames);
 }
 
 class FilesTest : public qlry::test::TempDirTest {

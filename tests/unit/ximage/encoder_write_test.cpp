@@ -32,13 +32,15 @@ size_t EncodedSize(CxImage& image, uint32_t format) {
 TEST(EncoderWrites, ARefusedWriteIsAFailure) {
     const char* gif = "Write Error in GIF file";
     const char* ico = "ICO write failed";
+    const char* webp = "WebP write failed";
     const EncoderCase cases[] = {
         {CXIMAGE_FORMAT_BMP, 24}, {CXIMAGE_FORMAT_BMP, 8},       {CXIMAGE_FORMAT_TGA, 24},
         {CXIMAGE_FORMAT_TGA, 8},  {CXIMAGE_FORMAT_PCX, 24},      {CXIMAGE_FORMAT_PCX, 1},
         {CXIMAGE_FORMAT_PCX, 4},  {CXIMAGE_FORMAT_WBMP, 1},      {CXIMAGE_FORMAT_GIF, 1, gif},
         {CXIMAGE_FORMAT_GIF, 4, gif}, {CXIMAGE_FORMAT_GIF, 8, gif}, {CXIMAGE_FORMAT_GIF, 24, gif},
         {CXIMAGE_FORMAT_ICO, 1, ico}, {CXIMAGE_FORMAT_ICO, 4, ico}, {CXIMAGE_FORMAT_ICO, 8, ico},
-        {CXIMAGE_FORMAT_ICO, 24, ico},
+        {CXIMAGE_FORMAT_ICO, 24, ico}, {CXIMAGE_FORMAT_WEBP, 24, webp}, {CXIMAGE_FORMAT_WEBP, 8, webp},
+        {CXIMAGE_FORMAT_WEBP, 1, webp},
     };
     for (const EncoderCase& c : cases) {
         CxImage image(37, 23, c.bpp);

@@ -335,8 +335,10 @@ TEST(ImageCodecOptions, OwnFormatAndRange) {
     EXPECT_TRUE(image.SetCodecOption(42));
     EXPECT_EQ(image.GetCodecOption(3), 42u);
     EXPECT_EQ(image.GetCodecOption(), 42u);
-    EXPECT_FALSE(image.SetCodecOption(1, 16));
-    EXPECT_EQ(image.GetCodecOption(16), 0u);
+    EXPECT_TRUE(image.SetCodecOption(5, CXIMAGE_FORMAT_WEBP));  // the last format has its word too
+    EXPECT_EQ(image.GetCodecOption(CXIMAGE_FORMAT_WEBP), 5u);
+    EXPECT_FALSE(image.SetCodecOption(1, 17));
+    EXPECT_EQ(image.GetCodecOption(17), 0u);
     CxImage odd(99);  // a format id that is not one
     EXPECT_FALSE(odd.SetCodecOption(1));
     EXPECT_EQ(odd.GetCodecOption(), 0u);

@@ -87,7 +87,7 @@ TEST_F(ImageNameDialog, ThePickedEntryIsRememberedAndOfferedNextTime) {
 }
 
 TEST_F(ImageNameDialog, ARememberedIndexNamingNoEntrySelectsBmp) {
-    WriteImageExtension(21);
+    WriteImageExtension(22);
     NameDialogSession session(folder);
     ASSERT_NE(session.Dialog(), nullptr);
     EXPECT_EQ(session.SelectedEntry(), 0);
