@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_memory.h"
 #include "platform/global_memory.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
@@ -253,13 +254,7 @@ void BM_EncodeMosaic24Bit_Ours(benchmark::State& state) {
 
 // ---- peak memory of a copy to the clipboard --------------------------------
 
-long StatusKb(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::strlen(key)));
-    return 0;
-}
+using qlry::bench::StatusKb;
 
 // The copy, measured in a fresh process (this program started again with
 // --copy-peak FILE): its high-water mark holds nothing of the other rows.

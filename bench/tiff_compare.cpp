@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_memory.h"
 #include "platform/global_memory.h"
 #include "ximage/ximage.h"
 
@@ -218,13 +219,7 @@ void BM_EncodeLzwGrey_Libtiff(benchmark::State& state) {
 
 // ---- peak memory of copying a file to the clipboard -----------------------------
 
-long StatusKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
-    return -1;
-}
+using qlry::bench::StatusKb;
 
 void CopyPeak(benchmark::State& state, const std::filesystem::path& path) {
     double ratio = 0;

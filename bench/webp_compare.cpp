@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_memory.h"
 #include "bench_pictures.h"
 #include "platform/global_memory.h"
 #include "ximage/ximage.h"
@@ -35,6 +36,8 @@ constexpr int kRepetitions = 3;
 namespace fs = std::filesystem;
 
 struct Picture {
+    Picture(const char* pictureName, uint8_t pictureQuality, bool withAlpha)
+        : name(pictureName), quality(pictureQuality), alpha(withAlpha) {}
     const char* name;
     uint8_t quality;
     bool alpha;
@@ -136,13 +139,7 @@ bool ReferenceEncode(const Picture& p) {
 
 // ---- peak memory of a copy to the clipboard ------------------------------------
 
-long StatusKb(const char* key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0) return std::stol(line.substr(std::strlen(key)));
-    return 0;
-}
+using qlry::bench::StatusKb;
 
 // Measured in a fresh process (this program started again with --copy-peak
 // FILE), so that its high-water mark holds nothing of the other rows.

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_memory.h"
 #include "platform/global_memory.h"
 #include "ximage/ximage.h"
 
@@ -195,13 +196,7 @@ void BM_RotateRight(benchmark::State& state) {
 
 // ---- peak memory of copying a file to the clipboard -----------------------------
 
-long StatusKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + std::strlen(field), nullptr, 10);
-    return -1;
-}
+using qlry::bench::StatusKb;
 
 void BM_CopyToClipboardPeakMemory(benchmark::State& state) {
     Fixture& f = Data();
