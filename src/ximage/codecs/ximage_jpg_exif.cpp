@@ -1,6 +1,7 @@
 // CxExifReader: the marker scan ahead of a JPEG picture and the EXIF
 // directory walk that supplies the resolution. Offsets inside the EXIF data
 // are checked against the segment in 64 bits before every access.
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -77,6 +78,12 @@ void CopyText(char* target, size_t targetSize, const uint8_t* value, uint64_t le
 
 // A resolution kept as a float; values a float cannot hold count as absent.
 float ResolutionOf(double value) { return value > 0 && value < 1e9 ? static_cast<float>(value) : 0.0f; }
+
+// A field as a whole number; 0 for a value no int32_t holds (a huge or
+// not-a-number value from a broken file would make the conversion undefined).
+int32_t WholeNumberOf(double value) {
+    return value >= INT32_MIN && value <= INT32_MAX ? static_cast<int32_t>(value) : 0;
+}
 
 }  // namespace
 
@@ -181,7 +188,7 @@ bool CxExifReader::ProcessDir(const uint8_t* dir, const uint8_t* tiff, uint32_t 
             break;
         case kTagResolutionUnit:
             if (numeric) {
-                switch (static_cast<int>(NumberOf(value, format, motorola))) {
+                switch (WholeNumberOf(NumberOf(value, format, motorola))) {
                 case 1: case 2: exif->resolutionUnit = 1.0f; break;
                 case 3: exif->resolutionUnit = 0.3937008f; break;
                 case 4: exif->resolutionUnit = 0.03937008f; break;
@@ -191,7 +198,7 @@ bool CxExifReader::ProcessDir(const uint8_t* dir, const uint8_t* tiff, uint32_t 
             }
             break;
         case kTagOrientation:
-            if (numeric) exif->orientation = static_cast<int32_t>(NumberOf(value, format, motorola));
+            if (numeric) exif->orientation = WholeNumberOf(NumberOf(value, format, motorola));
             break;
         case kTagMake: CopyText(exif->cameraMake, sizeof exif->cameraMake, value, byteCount); break;
         case kTagModel: CopyText(exif->cameraModel, sizeof exif->cameraModel, value, byteCount); break;

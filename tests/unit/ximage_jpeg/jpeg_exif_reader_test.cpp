@@ -127,6 +127,16 @@ TEST(JpegExifParse, ResolutionUnitTable) {
     }
 }
 
+// Whole-number fields whose value no int32_t holds (here a rational of four
+// thousand million) count as 0, not as whatever the conversion would make.
+TEST(JpegExifParse, WholeNumbersOutOfRangeCountAsZero) {
+    const ScanResult r = Parse(MakeExifBody(false, {{296, 5, 1, Rational(false, 4000000000u, 1)},
+                                                    {274, 5, 1, Rational(false, 4000000000u, 1)}}));
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.info.orientation, 0);
+    EXPECT_FLOAT_EQ(r.info.resolutionUnit, 0.0f);
+}
+
 TEST(JpegExifParse, HeaderErrors) {
     Bytes body = MakeExifBody(false, {});
     Bytes wrong(body);
