@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_medians.h"
 #include "bench_pictures.h"
 #include "ximage/ximage.h"
 
@@ -232,15 +233,8 @@ void RegisterAll() {
 }
 
 // Prints the usual output, then one line per comparison with the medians.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public qlry::bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median")
-                medians_[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void Finalize() override {
         ConsoleReporter::Finalize();
         // Wall-clock times, and the ratio of CPU times beside it: on a busy
@@ -250,22 +244,13 @@ public:
         for (const char* operation : {"Load", "Save"})
             for (const Row& row : kRows)
                 for (const Picture& p : Data().pictures) {
-                    const auto ours = medians_.find(Name(operation, row, p, "quillory"));
-                    const auto theirs = medians_.find(Name(operation, row, p, row.reference));
-                    if (ours == medians_.end() || theirs == medians_.end()) continue;
-                    const Times a = ours->second, b = theirs->second;
-                    if (b.real <= 0 || b.cpu <= 0) continue;
+                    qlry::bench::MedianTimes a, b;
+                    if (!Pair(Name(operation, row, p, "quillory"), Name(operation, row, p, row.reference), a, b)) continue;
                     std::printf("%-5s %-8s %-7s %12.1f %14s %9.1f %6.2fx %8.2fx\n", operation, row.label, p.name,
                                 a.real, row.reference, b.real, a.real / b.real, a.cpu / b.cpu);
                 }
         std::fflush(stdout);
     }
-
-private:
-    struct Times {
-        double real = 0, cpu = 0;
-    };
-    std::map<std::string, Times> medians_;
 };
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_medians.h"
 #include "bench_memory.h"
 #include "bench_pictures.h"
 #include "platform/global_memory.h"
@@ -207,37 +208,21 @@ void RegisterAll() {
     }
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public qlry::bench::MedianReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.aggregate_name == "median")
-                medians_[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        ConsoleReporter::ReportRuns(runs);
-    }
-
     void Finalize() override {
         ConsoleReporter::Finalize();
         std::printf("\n%-7s %-7s %12s %10s %7s %9s %12s\n", "op", "picture", "quillory ms", "libwebp ms", "ratio",
                     "cpu ratio", "copy peak");
         for (const char* operation : {"Decode", "Encode"})
             for (const Picture& p : Data().pictures) {
-                const auto ours = medians_.find(Name(operation, p, "quillory"));
-                const auto theirs = medians_.find(Name(operation, p, "libwebp"));
-                if (ours == medians_.end() || theirs == medians_.end()) continue;
-                const Times a = ours->second, b = theirs->second;
-                if (b.real <= 0 || b.cpu <= 0) continue;
+                qlry::bench::MedianTimes a, b;
+                if (!Pair(Name(operation, p, "quillory"), Name(operation, p, "libwebp"), a, b)) continue;
                 std::printf("%-7s %-7s %12.1f %10.1f %6.2fx %8.2fx %11.2fx\n", operation, p.name, a.real, b.real,
                             a.real / b.real, a.cpu / b.cpu, g_peaks.count(p.name) ? g_peaks[p.name] : -1.0);
             }
         std::fflush(stdout);
     }
-
-private:
-    struct Times {
-        double real = 0, cpu = 0;
-    };
-    std::map<std::string, Times> medians_;
 };
 
 }  // namespace
