@@ -7,6 +7,9 @@ target="$1"
 seconds="$2"
 readme="$(cd "$(dirname "$0")/.." && pwd)/fuzz/README.md"
 today="$(date +%F)"
+# Two runs may end at once; the table is rewritten by one at a time.
+exec 9>"${TMPDIR:-/tmp}/qlry-fuzz-table.lock"
+flock 9
 awk -v target="$target" -v minutes="$(awk -v s="$seconds" 'BEGIN { printf "%.1f", s / 60 }')" -v today="$today" '
   BEGIN { FS = " *\\| *" }
   /^\| `/ && $2 == "`" target "`" {
