@@ -33,7 +33,8 @@ ClipboardAlphaBlocks::ClipboardAlphaBlocks(CxImage& image, GlobalMemory& memory)
 
 ClipboardAlphaBlocks::ClipboardAlphaBlocks(CxImage& image, GlobalMemory& memory, bool transparent)
     : m_png(memory, transparent ? EncodePngBlock(image, memory) : nullptr),
-      m_dibV5(memory, transparent ? cximage::ExportDibV5Handle(image, memory) : nullptr) {}
+      m_dibV5(memory, transparent ? cximage::ExportDibV5Handle(image, memory) : nullptr),
+      m_complete(!transparent || (m_png && m_dibV5)) {}
 
 void ClipboardAlphaBlocks::HandTo(Clipboard& clipboard) {
     if (m_png) {

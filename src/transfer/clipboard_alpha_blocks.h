@@ -22,6 +22,10 @@ public:
     ClipboardAlphaBlocks(const ClipboardAlphaBlocks&) = delete;
     ClipboardAlphaBlocks& operator=(const ClipboardAlphaBlocks&) = delete;
 
+    // False when the picture has transparency and a block could not be made:
+    // the copy then fails rather than pass an opaque picture for it.
+    bool Complete() const { return m_complete; }
+
     // In the opening that took CF_DIB, after it: "PNG", then CF_DIBV5. The
     // clipboard owns what it accepts; a refused block is freed, and the copy
     // still stands on CF_DIB.
@@ -32,6 +36,7 @@ private:
 
     UniqueGlobal m_png;
     UniqueGlobal m_dibV5;
+    bool m_complete;
 };
 
 }  // namespace qlry

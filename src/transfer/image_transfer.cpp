@@ -16,6 +16,7 @@ int CImageTransfer::CopyToClipboard(const std::wstring& path) {
     if (!block) return kTransferFailed;
     // A picture with transparency also goes as "PNG" and CF_DIBV5, which keep it.
     qlry::ClipboardAlphaBlocks alphaBlocks(image, m_services.memory);
+    if (!alphaBlocks.Complete()) return kTransferFailed;
 
     qlry::ClipboardGuard open(m_services.clipboard);
     if (!open) return kTransferFailed;

@@ -209,7 +209,7 @@ public:
     static CxRgbQuad ColorRefToQuad(uint32_t colorref);
 
     // ---- planes ----------------------------------------------------------
-    void AlphaCreate();
+    bool AlphaCreate();  // true when the image has a plane afterwards
     void AlphaDelete();
     void AlphaSet(int64_t x, int64_t y, uint8_t value);
     uint8_t AlphaGet(int64_t x, int64_t y) const;
@@ -278,7 +278,7 @@ protected:
     static uint64_t RowBytesFor(uint64_t width, uint32_t depth);
     uint8_t* CreateBlock(uint32_t width, uint32_t height, uint32_t bpp, uint32_t imagetype, bool clearRows);
     bool ImportDibBlock(const uint8_t* block, size_t size);
-    void UnpackBitfieldRows(const uint8_t* source, size_t sourceStride, bool topDown, const uint32_t masks[4],
+    bool UnpackBitfieldRows(const uint8_t* source, size_t sourceStride, bool topDown, const uint32_t masks[4],
                             uint32_t bpp);
 
     uint8_t* dib = nullptr;

@@ -5,6 +5,7 @@
 
 #include "ximage/ximage.h"
 #include "ximage/dib/ximage_bytes.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 CxImage::CxImage(uint32_t imagetype) { StartUp(imagetype); }
 
@@ -72,9 +73,9 @@ uint8_t* CxImage::CreateBlock(uint32_t width, uint32_t height, uint32_t bpp, uin
     // old heap contents into a file or onto the clipboard.
     // Left uncleared only for a caller that writes every row itself.
     if (clearRows) {
-        dib = static_cast<uint8_t*>(std::calloc(GetSize(), 1));
+        dib = static_cast<uint8_t*>(cximage::AllocateZeroed(GetSize()));
     } else {
-        dib = static_cast<uint8_t*>(std::malloc(GetSize()));
+        dib = static_cast<uint8_t*>(cximage::Allocate(GetSize()));
         if (dib) std::memset(dib, 0, head.biSize + GetPaletteSize());
     }
     if (!dib) {
@@ -126,12 +127,12 @@ void CxImage::Copy(const CxImage& source, bool copyPixels, bool copySelection, b
     }
     const size_t planeBytes = size_t{GetWidth()} * GetHeight();
     if (copySelection && source.selection) {
-        selection = static_cast<uint8_t*>(std::malloc(planeBytes));
+        selection = static_cast<uint8_t*>(cximage::Allocate(planeBytes));
         if (selection) std::memcpy(selection, source.selection, planeBytes);
         info.selectionBox = source.info.selectionBox;
     }
     if (copyAlpha && source.alpha) {
-        alpha = static_cast<uint8_t*>(std::malloc(planeBytes));
+        alpha = static_cast<uint8_t*>(cximage::Allocate(planeBytes));
         if (alpha) std::memcpy(alpha, source.alpha, planeBytes);
     }
 }

@@ -3,12 +3,14 @@
 #include <cstring>
 
 #include "ximage/ximage.h"
+#include "ximage/toolkit/cx_allocation.h"
 
-void CxImage::AlphaCreate() {
-    if (alpha || !dib) return;
+bool CxImage::AlphaCreate() {
+    if (alpha || !dib) return alpha != nullptr;
     const size_t bytes = size_t{GetWidth()} * GetHeight();
-    alpha = static_cast<uint8_t*>(std::malloc(bytes));
+    alpha = static_cast<uint8_t*>(cximage::Allocate(bytes));
     if (alpha) std::memset(alpha, 255, bytes);
+    return alpha != nullptr;
 }
 
 void CxImage::AlphaDelete() {
@@ -27,7 +29,7 @@ uint8_t CxImage::AlphaGet(int64_t x, int64_t y) const {
 
 void CxImage::SelectionCreate() {
     if (selection || !dib) return;
-    selection = static_cast<uint8_t*>(std::calloc(size_t{GetWidth()} * GetHeight(), 1));
+    selection = static_cast<uint8_t*>(cximage::AllocateZeroed(size_t{GetWidth()} * GetHeight()));
     if (selection) info.selectionBox = {0, static_cast<int32_t>(GetHeight()), static_cast<int32_t>(GetWidth()), 0};
 }
 

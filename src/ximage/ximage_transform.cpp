@@ -10,6 +10,7 @@
 
 #include "ximage/ximage.h"
 #include "ximage/ximage_mirror_row.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 bool CxImage::Flip() {
     if (!dib) return false;
@@ -30,7 +31,7 @@ bool CxImage::Mirror() {
     const uint32_t height = GetHeight();
     // Without scratch memory the rows are swapped in place, more slowly.
     uint8_t* scratch = nullptr;
-    if (head.biBitCount == 24) scratch = static_cast<uint8_t*>(std::malloc(info.rowBytes + cximage::kScratchSlack));
+    if (head.biBitCount == 24) scratch = static_cast<uint8_t*>(cximage::Allocate(info.rowBytes + cximage::kScratchSlack));
     for (uint32_t y = 0; y < height; ++y) {
         uint8_t* row = info.pixels + size_t{y} * info.rowBytes;
         switch (head.biBitCount) {

@@ -139,7 +139,8 @@ bool CxImageBMP::Decode(CxStream* stream) {
     CxBuffer rows(rowsBytes);
     if (!rows) return Fail("can't allocate memory");
     reader.ReadOrZero(rows.data(), rows.size());
-    UnpackBitfieldRows(rows.data(), static_cast<size_t>(stride), d.topDown, d.masks, bpp);
+    if (!UnpackBitfieldRows(rows.data(), static_cast<size_t>(stride), d.topDown, d.masks, bpp))
+        return Fail("can't allocate memory");
     return true;
 }
 

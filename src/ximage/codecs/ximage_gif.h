@@ -54,8 +54,10 @@ private:
     int32_t CountFrames(DecodeRun& run, uint32_t tableSize, uint32_t screenWidth, uint32_t screenHeight);
     bool ReadExtension(CxStreamReader& reader);
     // Decodes one image's data into this object (already created) and leaves
-    // the stream on the byte after it.
-    void DecodeImageData(DecodeRun& run, const CxGifDescriptor& d);
+    // the stream on the byte after it; false when memory ran out.
+    bool DecodeImageData(DecodeRun& run, const CxGifDescriptor& d);
+    bool CreateOrRunOut(const CxGifDescriptor& d, uint32_t bpp);
+    bool FailLike(const CxImage& other);
     void KeepDecodedAhead(DecodeRun& run, const ImageKey& key);
     bool TakeDecodedAhead(DecodeRun& run, const ImageKey& key);
 

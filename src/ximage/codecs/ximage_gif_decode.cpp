@@ -194,11 +194,24 @@ bool CxImageGIF::ReadExtension(CxStreamReader& reader) {
     return true;
 }
 
-void CxImageGIF::DecodeImageData(DecodeRun& run, const CxGifDescriptor& d) {
+bool CxImageGIF::DecodeImageData(DecodeRun& run, const CxGifDescriptor& d) {
     CxGifRowPlacer rows(*this, d.height, d.Interlaced());
     run.data.Start();
-    run.lzw.Decode(run.data, static_cast<int32_t>(d.width), rows);
+    const int16_t result = run.lzw.Decode(run.data, static_cast<int32_t>(d.width), rows);
     run.data.Finish(run.lzw.BadCodes() != 0);
+    // Rows of a picture that could be had, lost for want of a row buffer:
+    // a blank picture must not pass for the decoded one.
+    return !(result == CxGifLzwDecoder::kNoRowBuffer && d.width != 0 && IsValid());
+}
+
+// A picture that fits the cap and still could not be made: memory ran out.
+bool CxImageGIF::CreateOrRunOut(const CxGifDescriptor& d, uint32_t bpp) {
+    return Create(d.width, d.height, bpp, CXIMAGE_FORMAT_GIF) || !ScreenFits(d.width, d.height, bpp);
+}
+
+bool CxImageGIF::FailLike(const CxImage& other) {
+    SetLastErrorText(other.GetLastError());
+    return false;
 }
 
 void CxImageGIF::KeepDecodedAhead(DecodeRun& run, const ImageKey& key) {
@@ -257,10 +270,10 @@ int32_t CxImageGIF::CountFrames(DecodeRun& run, uint32_t tableSize, uint32_t scr
             break;
         }
         tilesInOrder = tilesInOrder && CxGifIsMosaicTile(static_cast<uint64_t>(index), d, screenWidth, screenHeight);
-        Create(d.width, d.height, bpp, CXIMAGE_FORMAT_GIF);
         const ImageKey key(index, reader.Position(), d, bpp);
-        DecodeImageData(run, d);
-        if (index == info.frame) KeepDecodedAhead(run, key);
+        // A frame that ran out of memory here is decoded again, and judged, later.
+        const bool whole = CreateOrRunOut(d, bpp) && DecodeImageData(run, d);
+        if (index == info.frame && whole) KeepDecodedAhead(run, key);
     }
     reader.SeekTo(start);
     run.mosaic = tilesInOrder && static_cast<uint64_t>(count) == CxGifMosaicTiles(screenWidth, screenHeight);
@@ -346,19 +359,22 @@ bool CxImageGIF::Decode(CxStream* stream) {
                               (info.transIndex < 0 || info.transIndex > 255 || info.transIndex == gce.transIndex);
                 if (!wholeScreen) {
                     canvas.CopyOptions(*this);
-                    if (!canvas.Create(screenWidth, screenHeight, bpp, CXIMAGE_FORMAT_GIF)) return false;
+                    if (!canvas.Create(screenWidth, screenHeight, bpp, CXIMAGE_FORMAT_GIF)) return FailLike(canvas);
                     canvas.Clear(gce.transIndex);
                 }
             } else {
                 canvas.Copy(*this);
-                if (!canvas.IsValid()) return false;
+                if (!canvas.IsValid()) return FailLike(canvas);
                 if (previousDisposal == 2) canvas.Clear(static_cast<uint8_t>(firstTransIndex));
             }
         }
 
         if (!TakeDecodedAhead(run, ImageKey(imageNumber, reader.Position(), d, bpp))) {
-            Create(d.width, d.height, bpp, CXIMAGE_FORMAT_GIF);
-            DecodeImageData(run, d);
+            if (!CreateOrRunOut(d, bpp)) return false;  // Create's text stays
+            if (!DecodeImageData(run, d)) {
+                SetLastErrorText("Can't allocate memory");
+                return false;
+            }
         }
         if (rgb) SetTablePalette(*this, rgb, entries);
         if (info.escape != 0) return false;
@@ -377,7 +393,7 @@ bool CxImageGIF::Decode(CxStream* stream) {
             info.frame = info.numFrames - 1;
             if (!tiled.IsValid()) {
                 tiled.CopyOptions(*this);
-                if (!tiled.Create(screenWidth, screenHeight, 24, CXIMAGE_FORMAT_GIF)) return false;
+                if (!tiled.Create(screenWidth, screenHeight, 24, CXIMAGE_FORMAT_GIF)) return FailLike(tiled);
             }
             if (IsValid()) DrawTile(*this, tiled, d, screenHeight);
         }

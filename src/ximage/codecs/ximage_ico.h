@@ -37,7 +37,7 @@ private:
     bool DecodeBitmap(CxStreamReader& in, const Entry& entry, uint64_t available);
     bool ReadColourRows(CxStreamReader& in, uint32_t depth, uint32_t compression, const uint8_t* masks);
     bool ReadPixels32(CxStreamReader& in);
-    void ApplyMask(const uint8_t* mask, uint32_t maskRowBytes, uint32_t depth);
+    bool ApplyMask(const uint8_t* mask, uint32_t maskRowBytes, uint32_t depth);  // false: no memory for the plane
     void MaskToTransColor();
     void MaskToUnusedIndex();
     bool dataAlpha = false;  // the 32-bit pixels carried alpha of their own

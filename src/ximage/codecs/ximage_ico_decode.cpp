@@ -16,6 +16,7 @@ namespace {
 constexpr uint32_t kHeaderSize = 6;
 constexpr uint32_t kEntrySize = 16;
 constexpr uint32_t kRgb = 0, kBitfields = 3;
+constexpr const char* kNoMemory = "Can't allocate memory";
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 // Bytes of one mask row: 1 bit a pixel, padded to 4 bytes.
@@ -65,7 +66,8 @@ bool CxImageICO::DecodePng(CxStreamReader& in, const Entry& entry, uint64_t avai
     uint64_t bytes = available - entry.offset;
     if (entry.resourceBytes < bytes) bytes = entry.resourceBytes;
     CxBuffer slice;
-    if (!slice.Allocate(bytes) || !in.Read(slice.data(), slice.size())) return false;
+    if (!slice.Allocate(bytes)) return Fail(kNoMemory);
+    if (!in.Read(slice.data(), slice.size())) return false;
 
     CxMemStream pngStream(slice.data(), static_cast<int32_t>(slice.size()));
     CxImagePNG png;
@@ -73,7 +75,7 @@ bool CxImageICO::DecodePng(CxStreamReader& in, const Entry& entry, uint64_t avai
     png.SetFrame(0);
     const int32_t frames = info.numFrames;
     const int32_t frame = info.frame;
-    if (!png.Decode(&pngStream) || !TakeOver(png)) return false;
+    if (!png.Decode(&pngStream) || !TakeOver(png)) return Fail(png.GetLastError());
     info.format = CXIMAGE_FORMAT_ICO;
     info.numFrames = frames;
     info.frame = frame;
@@ -148,9 +150,9 @@ bool CxImageICO::DecodeBitmap(CxStreamReader& in, const Entry& entry, uint64_t a
     // A short mask leaves the picture as it is, without transparency from it.
     const uint32_t maskRowBytes = MaskRowBytes(width);
     CxBuffer mask;
-    if (!mask.Allocate(uint64_t{maskRowBytes} * height) || !in.Read(mask.data(), mask.size())) return true;
-    ApplyMask(mask.data(), maskRowBytes, depth);
-    return true;
+    if (!mask.Allocate(uint64_t{maskRowBytes} * height)) return Fail(kNoMemory);
+    if (!in.Read(mask.data(), mask.size())) return true;
+    return ApplyMask(mask.data(), maskRowBytes, depth) || Fail(kNoMemory);
 }
 
 bool CxImageICO::ReadColourRows(CxStreamReader& in, uint32_t depth, uint32_t compression, const uint8_t* masks) {
@@ -159,8 +161,8 @@ bool CxImageICO::ReadColourRows(CxStreamReader& in, uint32_t depth, uint32_t com
 
     // 16-bit rows are narrower than the 24-bit image: read them, then widen.
     CxBuffer rows;
-    if (!rows.Allocate(cximage::DibRowBytes(GetWidth(), 16) * GetHeight()) || !in.Read(rows.data(), rows.size()))
-        return false;
+    if (!rows.Allocate(cximage::DibRowBytes(GetWidth(), 16) * GetHeight())) return Fail(kNoMemory);
+    if (!in.Read(rows.data(), rows.size())) return false;
     uint32_t red = 0x7C00, green = 0x03E0, blue = 0x001F;  // 5-5-5 without masks
     if (compression == kBitfields && masks) {
         red = LoadU32(masks);
@@ -177,9 +179,8 @@ bool CxImageICO::ReadColourRows(CxStreamReader& in, uint32_t depth, uint32_t com
 bool CxImageICO::ReadPixels32(CxStreamReader& in) {
     const uint32_t width = GetWidth(), height = GetHeight();
     CxBuffer data;
-    if (!data.Allocate(uint64_t{width} * height * 4) || !in.Read(data.data(), data.size())) return false;
-    AlphaCreate();
-    if (!alpha) return false;
+    if (!data.Allocate(uint64_t{width} * height * 4) || !AlphaCreate()) return Fail(kNoMemory);
+    if (!in.Read(data.data(), data.size())) return false;
     const uint8_t* p = data.data();
     uint8_t anyAlpha = 0;
     for (uint32_t y = 0; y < height; ++y) {
@@ -198,21 +199,21 @@ bool CxImageICO::ReadPixels32(CxStreamReader& in) {
     return true;
 }
 
-void CxImageICO::ApplyMask(const uint8_t* mask, uint32_t maskRowBytes, uint32_t depth) {
+bool CxImageICO::ApplyMask(const uint8_t* mask, uint32_t maskRowBytes, uint32_t depth) {
     const uint64_t maskBytes = uint64_t{maskRowBytes} * GetHeight();
     bool allSet = true;
     for (uint64_t i = 0; i < maskBytes && allSet; ++i) allSet = mask[i] == 0xFF;
     // A 32-bit image with alpha of its own is drawn from that alpha; a mask
     // that some tools write all set would invert it or hide it whole.
-    if (allSet && depth == 32 && dataAlpha) return;
+    if (allSet && depth == 32 && dataAlpha) return true;
     if (allSet) {
         SetTransIndex(0);
         Negative();
-        return;
+        return true;
     }
 
     const bool hadPlane = AlphaIsValid();
-    AlphaCreate();
+    if (!AlphaCreate()) return false;
     const uint32_t width = GetWidth(), height = GetHeight();
     bool anySet = false;
     for (uint32_t y = 0; y < height; ++y) {
@@ -224,9 +225,10 @@ void CxImageICO::ApplyMask(const uint8_t* mask, uint32_t maskRowBytes, uint32_t 
         }
     }
     if (!anySet && !hadPlane) AlphaDelete();
-    if (!AlphaIsValid() || depth == 32) return;
+    if (!AlphaIsValid() || depth == 32) return true;
     if (GetBpp() == 24) MaskToTransColor();
     else MaskToUnusedIndex();
+    return true;
 }
 
 // Masked pixels of one colour: that colour is the transparent colour.

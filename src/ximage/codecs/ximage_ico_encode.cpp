@@ -32,7 +32,7 @@ bool CxImageICO::Encode(CxStream* stream) {
 
     // The mask first: a failed allocation then writes nothing at all.
     CxBuffer mask(maskBytes);
-    if (!mask) return false;
+    if (!mask) return Fail("Can't allocate memory");
     bool maskedIndex[256] = {};
     const CxRgbQuad* palette = GetPalette();
     const bool paletteAlpha = PaletteHasAlpha();

@@ -1,11 +1,11 @@
 // CxImageJPG decoding: the stream source manager, the error manager and the
 // filling of the bottom-up image rows with libjpeg's top-down scanlines.
 #include <cmath>
-#include <new>
 
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_jpg_lib.h"
 #include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 namespace {
 
@@ -78,6 +78,46 @@ jpeg_error_mgr* JpgInstallErrorManager(JpgErrorManager* err, CxImage* image) {
     return &err->pub;
 }
 
+namespace {
+
+JpgErrorManager& ManagerOf(j_common_ptr cinfo) { return *reinterpret_cast<JpgErrorManager*>(cinfo->err); }
+
+void PassGate(j_common_ptr cinfo) {
+    if (!cximage::AllocationAllowed()) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+}
+
+void* GatedSmall(j_common_ptr cinfo, int pool, size_t bytes) {
+    PassGate(cinfo);
+    return ManagerOf(cinfo).library.alloc_small(cinfo, pool, bytes);
+}
+void* GatedLarge(j_common_ptr cinfo, int pool, size_t bytes) {
+    PassGate(cinfo);
+    return ManagerOf(cinfo).library.alloc_large(cinfo, pool, bytes);
+}
+JSAMPARRAY GatedSamples(j_common_ptr cinfo, int pool, JDIMENSION width, JDIMENSION rows) {
+    PassGate(cinfo);
+    return ManagerOf(cinfo).library.alloc_sarray(cinfo, pool, width, rows);
+}
+JBLOCKARRAY GatedBlocks(j_common_ptr cinfo, int pool, JDIMENSION width, JDIMENSION rows) {
+    PassGate(cinfo);
+    return ManagerOf(cinfo).library.alloc_barray(cinfo, pool, width, rows);
+}
+void GatedVirtualArrays(j_common_ptr cinfo) {
+    PassGate(cinfo);
+    ManagerOf(cinfo).library.realize_virt_arrays(cinfo);
+}
+
+}  // namespace
+
+void JpgGateMemory(j_common_ptr cinfo) {
+    ManagerOf(cinfo).library = *cinfo->mem;
+    cinfo->mem->alloc_small = GatedSmall;
+    cinfo->mem->alloc_large = GatedLarge;
+    cinfo->mem->alloc_sarray = GatedSamples;
+    cinfo->mem->alloc_barray = GatedBlocks;
+    cinfo->mem->realize_virt_arrays = GatedVirtualArrays;
+}
+
 // Everything the guarded decode touches after its recovery point.
 struct JpgDecodeJob {
     jpeg_decompress_struct cinfo;
@@ -103,7 +143,7 @@ void JpgProgress(j_common_ptr common) {
 
 void CxImageJPG::ScanExif(CxStream* stream) {
     exifInfo = ExifInfo{};
-    exifReader.reset(new (std::nothrow) CxExifReader(&exifInfo));
+    exifReader.reset(cximage::NewObject<CxExifReader>(&exifInfo));
     if (!exifReader) return;
     const int32_t start = stream->Tell();
     exifReader->DecodeExif(stream);
@@ -146,7 +186,7 @@ bool CxImageJPG::Decode(CxStream* stream) {
         return false;
     }
     ScanExif(stream);
-    auto* job = new (std::nothrow) JpgDecodeJob{};
+    auto* job = cximage::NewObject<JpgDecodeJob>();
     if (!job) {
         SetLastErrorText("JPEG: can't allocate memory");
         return false;
@@ -166,6 +206,7 @@ bool CxImageJPG::DecodeGuarded(JpgDecodeJob* job) {
         return false;
     }
     jpeg_create_decompress(cinfo);
+    JpgGateMemory(reinterpret_cast<j_common_ptr>(cinfo));
     cinfo->mem->max_memory_to_use = kJpgMaxLibraryMemory;
     job->source.pub.init_source = JpgInitSource;
     job->source.pub.fill_input_buffer = JpgFillInputBuffer;

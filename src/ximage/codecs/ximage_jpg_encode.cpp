@@ -1,10 +1,10 @@
 // CxImageJPG encoding: the stream destination manager and the handing of
 // bottom-up image rows to libjpeg as top-down BGR or greyscale scanlines.
-#include <new>
 
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/codecs/ximage_jpg_lib.h"
 #include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ bool CxImageJPG::Encode(CxStream* stream) {
         SetLastErrorText("JPEG can save only RGB or GreyScale images");
         return false;
     }
-    auto* job = new (std::nothrow) JpgEncodeJob{};
+    auto* job = cximage::NewObject<JpgEncodeJob>();
     if (!job) {
         SetLastErrorText("JPEG: can't allocate memory");
         return false;
@@ -80,6 +80,7 @@ bool CxImageJPG::EncodeGuarded(JpgEncodeJob* job) {
         return false;
     }
     jpeg_create_compress(cinfo);
+    JpgGateMemory(reinterpret_cast<j_common_ptr>(cinfo));
     job->destination.pub.init_destination = JpgInitDestination;
     job->destination.pub.empty_output_buffer = JpgEmptyOutputBuffer;
     job->destination.pub.term_destination = JpgTermDestination;

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <new>
 
 #include "ximage/codecs/ximage_jpg.h"
 #include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ bool CxExifReader::DecodeExif(CxStream* stream) {
         const uint32_t length = (static_cast<uint32_t>(high) << 8) | static_cast<uint32_t>(low);
         if (length < 2) return Fail("invalid marker");
         const uint32_t bodyLength = length - 2;
-        std::unique_ptr<uint8_t[]> body(new (std::nothrow) uint8_t[bodyLength + 1]);
+        std::unique_ptr<uint8_t[]> body(cximage::NewArray<uint8_t>(size_t{bodyLength} + 1));
         if (!body) return Fail("Could not allocate memory");
         if (stream->Read(body.get(), 1, bodyLength) != bodyLength) return Fail("Premature end of file?");
 

@@ -12,6 +12,7 @@
 
 #include "ximage/toolkit/cx_checked.h"
 #include "ximage/toolkit/cx_stream.h"
+#include "ximage/codecs/ximage_png_memory.h"
 
 // The state shared by the reader and libpng's callbacks. Plain data only:
 // libpng's error path jumps over every frame that uses it.
@@ -87,7 +88,8 @@ bool CxImagePNG::Decode(CxStream* stream) {
     CxPngReader reader{};
     reader.stream = stream;
     reader.lastError = info.lastError;
-    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &reader, ReportError, IgnoreWarning);
+    reader.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &reader, ReportError, IgnoreWarning, nullptr,
+                                          PngAllocate, PngFree);
     if (!reader.png) return Fail("Failed to create PNG structure");
     reader.info = png_create_info_struct(reader.png);
     if (!reader.info) {
@@ -188,7 +190,7 @@ bool CxImagePNG::ReadBody(CxPngReader& reader) {
     const uint64_t size = std::max({pngRow, pixelBytes, uint64_t{info.rowBytes}}) + kRowSlack;
     if (size > CXIMAGE_MAX_MEMORY * 4 + kRowSlack) return Fail("Can't allocate memory");
     reader.rowSize = size;
-    reader.row = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size), 1));
+    reader.row = static_cast<uint8_t*>(cximage::AllocateZeroed(static_cast<size_t>(size)));
     if (!reader.row) return Fail("Can't allocate memory");
     if (!ReadRows(reader)) return false;
     png_read_end(png, pngInfo);

@@ -10,6 +10,7 @@
 
 #include "ximage/codecs/ximage_png.h"
 #include "ximage/toolkit/cx_stream.h"
+#include "ximage/codecs/ximage_png_memory.h"
 
 // The state shared by the writer and libpng's callbacks. Plain data only:
 // libpng's error path jumps over every frame that uses it.
@@ -68,7 +69,8 @@ bool CxImagePNG::Write(CxStream* stream, bool quick) {
     CxPngWriter writer{};
     writer.stream = stream;
     writer.quick = quick;
-    writer.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &writer, ReportError, IgnoreWarning);
+    writer.png = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &writer, ReportError, IgnoreWarning, nullptr,
+                                           PngAllocate, PngFree);
     if (!writer.png) return Fail("Failed to create PNG structure");
     writer.info = png_create_info_struct(writer.png);
     if (!writer.info) {
@@ -204,7 +206,7 @@ void CxImagePNG::WriteRows(CxPngWriter& writer) {
     const uint32_t width = GetWidth();
     const uint32_t height = GetHeight();
     const uint64_t size = (writer.rgba ? uint64_t{width} * 4 : uint64_t{info.rowBytes}) + kRowSlack;
-    writer.row = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(size), 1));
+    writer.row = static_cast<uint8_t*>(cximage::AllocateZeroed(static_cast<size_t>(size)));
     if (!writer.row) png_error(writer.png, "out of memory");
     uint8_t* row = writer.row;
     bool identity = true;

@@ -68,7 +68,7 @@ bool CxImageTIF::DecodePage(TIFF* tif) {
     if (info.escape) return Fail("Cancelled");
     if (!Create(fields.width, fields.height, layout.bits, CXIMAGE_FORMAT_TIF))
         return Fail("CxImageTIF can't create image");
-    if (layout.alpha) AlphaCreate();
+    if (layout.alpha && !AlphaCreate()) return Fail("CxImageTIF can't create image");
     SetCodecOption(fields.compression, CXIMAGE_FORMAT_TIF);
 
     switch (layout.path) {

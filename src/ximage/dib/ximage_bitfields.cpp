@@ -41,7 +41,7 @@ void CxImage::UnpackBitfields(const uint8_t* source, uint32_t redMask, uint32_t 
 // may be widened in place (each target pixel lies at or after its source).
 // masks[3] selects alpha for 32 bits: when any pixel has a non-zero alpha,
 // the values go to the alpha plane.
-void CxImage::UnpackBitfieldRows(const uint8_t* source, size_t sourceStride, bool topDown, const uint32_t masks[4],
+bool CxImage::UnpackBitfieldRows(const uint8_t* source, size_t sourceStride, bool topDown, const uint32_t masks[4],
                                  uint32_t bpp) {
     const uint32_t width = GetWidth(), height = GetHeight();
     const uint32_t* defaults = bpp == 16 ? kDefaultMasks16 : kDefaultMasks32;
@@ -62,8 +62,8 @@ void CxImage::UnpackBitfieldRows(const uint8_t* source, size_t sourceStride, boo
                 break;
             }
     }
-    if (withAlpha) AlphaCreate();
-    withAlpha = withAlpha && alpha;
+    // Transparency that cannot be kept is a failure, not an opaque picture.
+    if (withAlpha && !AlphaCreate()) return false;
 
     for (uint32_t y = height; y-- > 0;) {
         const uint8_t* s = sourceRow(y);
@@ -93,4 +93,5 @@ void CxImage::UnpackBitfieldRows(const uint8_t* source, size_t sourceStride, boo
             if (withAlpha) alpha[size_t{y} * width + x] = alphaChannel.Of(cximage::LoadU32(in));
         }
     }
+    return true;
 }

@@ -104,7 +104,7 @@ bool CxImage::ImportDibBlock(const uint8_t* block, size_t size) {
     const uint8_t* bits = block + d.bitsOffset;
     const size_t stride = static_cast<size_t>(cximage::DibRowBytes(d.width, bpp));
     if (bpp == 16 || bpp == 32) {
-        UnpackBitfieldRows(bits, stride, d.topDown, d.masks, bpp);
+        if (!UnpackBitfieldRows(bits, stride, d.topDown, d.masks, bpp)) return Fail("CxImage::Create can't allocate memory");
     } else if (d.h.biCompression == kDibRgb) {
         for (uint32_t y = 0; y < GetHeight(); ++y) {
             const size_t from = d.topDown ? GetHeight() - 1 - y : y;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "ximage/toolkit/cx_checked.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 class CxBuffer {
 public:
@@ -22,7 +23,7 @@ public:
         data_ = nullptr;
         size_ = 0;
         if (!cximage::FitsMemoryCap(bytes)) return false;
-        data_ = static_cast<uint8_t*>(std::calloc(bytes ? static_cast<size_t>(bytes) : 1, 1));
+        data_ = static_cast<uint8_t*>(cximage::AllocateZeroed(bytes ? static_cast<size_t>(bytes) : 1));
         if (data_) size_ = static_cast<size_t>(bytes);
         return data_ != nullptr;
     }

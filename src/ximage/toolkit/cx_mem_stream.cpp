@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include "ximage/toolkit/cx_allocation.h"
 
 CxMemStream::CxMemStream(uint8_t* buffer, int32_t length)
     : buffer(buffer), size(length < 0 ? 0 : length), freeOnClose(buffer == nullptr), position(0),
@@ -16,7 +17,7 @@ bool CxMemStream::Open(Growth how) {
     growth = how;
     size = capacity = position = 0;
     growthFailed = false;
-    buffer = static_cast<uint8_t*>(std::malloc(1));
+    buffer = static_cast<uint8_t*>(cximage::Allocate(1));
     freeOnClose = true;
     return buffer != nullptr;
 }
@@ -49,9 +50,9 @@ bool CxMemStream::Grow(int64_t needed) {
     // A block the stream does not own must not be handed to realloc.
     uint8_t* grown;
     if (freeOnClose || !buffer) {
-        grown = static_cast<uint8_t*>(std::realloc(buffer, static_cast<size_t>(newCapacity)));
+        grown = static_cast<uint8_t*>(cximage::Reallocate(buffer, static_cast<size_t>(newCapacity)));
     } else {
-        grown = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(newCapacity)));
+        grown = static_cast<uint8_t*>(cximage::Allocate(static_cast<size_t>(newCapacity)));
         if (grown) std::memcpy(grown, buffer, static_cast<size_t>(capacity));
     }
     if (!grown) {

@@ -4,11 +4,11 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <vector>
+#include "ximage/toolkit/cx_allocation.h"
 
 CxPortFileStream::CxPortFileStream(qlry::File& file)
-    : file_(file), buffer_(new (std::nothrow) uint8_t[kBufferSize]) {
+    : file_(file), buffer_(cximage::NewArray<uint8_t>(kBufferSize)) {
     uint64_t size = 0;
     if (file_.Size(size) && size <= static_cast<uint64_t>(INT64_MAX)) size_ = static_cast<int64_t>(size);
     if (!buffer_) error_ = true;
