@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "ximage/codecs/ximage_jas_internal.h"
 #include "ximage/codecs/ximage_jas_text.h"
 #include "ximage/toolkit/cx_buffer.h"
 #include "ximage/toolkit/cx_checked.h"
 #include "ximage/toolkit/cx_stream.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 namespace cxjas {
 namespace {
@@ -73,14 +74,14 @@ Status ReadRowsInPlace(CxStreamReader& reader, CxImage& image, uint32_t lineByte
     const uint32_t width = image.GetWidth(), height = image.GetHeight();
     const auto perChunk =
         redFirst ? static_cast<uint32_t>(std::max<uint64_t>(1, RowChunks::kChunkBytes / lineBytes)) : height;
-    std::vector<qlry::ReadPiece> pieces;
-    pieces.reserve(std::min(perChunk, height));
+    const std::unique_ptr<qlry::ReadPiece[]> pieces(cximage::NewArray<qlry::ReadPiece>(std::min(perChunk, height)));
+    if (!pieces) return Status::kNoMemory;
     for (uint32_t y = 0; y < height; y += perChunk) {
-        pieces.clear();
-        for (uint32_t i = y; i < height && i < y + perChunk; ++i) pieces.push_back({image.GetBits(height - 1 - i), lineBytes});
-        if (!reader.ReadPieces(pieces.data(), pieces.size())) return Status::kCorrupt;
-        for (const qlry::ReadPiece& piece : pieces) {
-            auto* row = static_cast<uint8_t*>(piece.data);
+        size_t count = 0;
+        for (uint32_t i = y; i < height && i < y + perChunk; ++i) pieces[count++] = {image.GetBits(height - 1 - i), lineBytes};
+        if (!reader.ReadPieces(pieces.get(), count)) return Status::kCorrupt;
+        for (size_t n = 0; n < count; ++n) {
+            auto* row = static_cast<uint8_t*>(pieces[n].data);
             if (redFirst) SwapRedBlue(row, row, width);
             FillRowTail(image, row, lineBytes);
         }

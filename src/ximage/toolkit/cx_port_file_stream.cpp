@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 #include "ximage/toolkit/cx_allocation.h"
 
 CxPortFileStream::CxPortFileStream(qlry::File& file)
@@ -92,25 +91,31 @@ size_t CxPortFileStream::ReadPieces(const qlry::ReadPiece* pieces, size_t count)
         if (into == pieces[first].size) ++first, into = 0;
     }
     if (first == count || error_) return total;
-    std::vector<qlry::ReadPiece> rest(pieces + first, pieces + count);
-    rest[0] = {static_cast<uint8_t*>(rest[0].data) + into, rest[0].size - into};
-    size_t wanted = 0, got = 0;
-    for (const qlry::ReadPiece& piece : rest) wanted += piece.size;
-    if (filePosition_ != position_ && !file_.Seek(static_cast<uint64_t>(position_))) {
-        filePosition_ = -1;
-        error_ = true;
-        return total;
+    // The piece the buffer ended inside is finished by a read of its own.
+    if (into > 0) {
+        const qlry::ReadPiece tail{static_cast<uint8_t*>(pieces[first].data) + into, pieces[first].size - into};
+        const size_t got = ReadPast(&tail, 1);
+        total += got;
+        if (got < tail.size) return total;
+        ++first;
     }
-    if (!file_.ReadPieces(rest.data(), rest.size(), got)) {
+    return first < count ? total + ReadPast(pieces + first, count - first) : total;
+}
+
+size_t CxPortFileStream::ReadPast(const qlry::ReadPiece* pieces, size_t count) {
+    size_t wanted = 0, got = 0;
+    for (size_t i = 0; i < count; ++i) wanted += pieces[i].size;
+    if ((filePosition_ != position_ && !file_.Seek(static_cast<uint64_t>(position_))) ||
+        !file_.ReadPieces(pieces, count, got)) {
         filePosition_ = -1;
         error_ = true;
-        return total;
+        return 0;
     }
     got = std::min(got, wanted);
     position_ += static_cast<int64_t>(got);
     filePosition_ = position_;
     if (got < wanted) eof_ = true;
-    return total + got;
+    return got;
 }
 
 int32_t CxPortFileStream::GetC() {

@@ -37,6 +37,8 @@ public:
 
 private:
     bool Fill();  // loads the buffer at position_; false at the end or on an error
+    // Reads straight from the file at position_, past the buffer; the bytes read.
+    size_t ReadPast(const qlry::ReadPiece* pieces, size_t count);
     // Reads bytes at position_ straight into out, adding what came to done;
     // false at the end or on an error.
     bool ReadDirect(uint8_t* out, size_t bytes, size_t& done);

@@ -2,9 +2,8 @@
 // off-screen bitmap of the screen's format.
 #include <windows.h>
 
-#include <new>
-
 #include "ximage/render/cx_render_device.h"
+#include "ximage/toolkit/cx_allocation.h"
 
 namespace {
 
@@ -109,7 +108,7 @@ public:
 
     Handle CreateSurface(uint32_t width, uint32_t height, uint32_t& bitsPerPixel) override {
         if (width > INT_MAX || height > INT_MAX) return 0;
-        Surface* s = new (std::nothrow) Surface;
+        Surface* s = cximage::NewObject<Surface>();
         if (!s) return 0;
         {
             ScreenDc screen;
