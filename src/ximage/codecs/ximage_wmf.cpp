@@ -67,6 +67,8 @@ bool CxImageWMF::Decode(CxStream* stream, uint32_t widthOverride, uint32_t heigh
         width = (int64_t{placeable.box.right} - placeable.box.left) * dpiX / placeable.unitsPerInch;
         height = (int64_t{placeable.box.bottom} - placeable.box.top) * dpiY / placeable.unitsPerInch;
     } else {
+        // Memory, not the file, failed: it is no enhanced metafile either.
+        if (placeable.noMemory) return Fail("Cancelled");
         CxMetafileBounds bounds;
         if (!in.SeekTo(start) || !(metafile = LoadEmf(in, bounds))) return Fail("corrupted WMF");
         width = int64_t{bounds.right} - bounds.left;
@@ -142,8 +144,8 @@ Handle CxImageWMF::LoadPlaceableWmf(CxStreamReader& in, int64_t start, Placeable
     if ((type != 1 && type != 2) || total < 0 || length > static_cast<uint64_t>(total)) return 0;
 
     CxBuffer bytes;
-    if (!bytes.Allocate(length) || !in.SeekTo(start + kPlaceableSize) || !in.Read(bytes.data(), bytes.size()))
-        return 0;
+    placeable.noMemory = !bytes.Allocate(length);
+    if (placeable.noMemory || !in.SeekTo(start + kPlaceableSize) || !in.Read(bytes.data(), bytes.size())) return 0;
 
     // The picture's extents at the screen's resolution, scaled up by tens
     // while both stay below 6554 (a larger picture converts more exactly).

@@ -33,6 +33,7 @@ private:
     struct Placeable {
         CxMetafileBounds box;
         uint32_t unitsPerInch = 0;
+        bool noMemory = false;  // a placeable file whose metafile could not be held
     };
     CxRenderDevice::Handle LoadPlaceableWmf(CxStreamReader& in, int64_t start, Placeable& placeable);
     CxRenderDevice::Handle LoadEmf(CxStreamReader& in, CxMetafileBounds& bounds);

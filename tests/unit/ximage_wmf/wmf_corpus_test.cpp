@@ -7,6 +7,8 @@
 #include <set>
 #include <string>
 
+#include "support/allocation_sweep.h"
+#include "support/codec_test_support.h"
 #include "support/corpus.h"
 #include "wmf_test_support.h"
 
@@ -90,6 +92,36 @@ TEST(WmfCorpus, EveryTruncationFailsCleanly) {
             });
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Each allocation of a metafile decode refused in turn: a clean failure with
+// a reason or the same picture, and the device's objects released either way.
+TEST(WmfCorpus, RefusedAllocationsEndCleanly) {
+    int swept = 0;
+    for (const char* folder : {"wmf", "emf"}) {
+        for (const auto& entry : qlry::test::CorpusEntries(folder)) {
+            const Bytes file = qlry::test::ReadCorpusBytes(entry.path);
+            FakeRenderDevice device;
+            CxImageWMF reference(&device);
+            if (swept == 8 || entry.corrupt || !DecodeMetafile(file, reference)) continue;
+            ++swept;
+            SCOPED_TRACE(entry.name);
+            qlry::test::SweepAllocations([&] {
+                FakeRenderDevice fresh;
+                CxImageWMF image(&fresh);
+                const bool ok = DecodeMetafile(file, image);
+                if (fresh.liveMetafiles || fresh.liveSurfaces) return ::testing::AssertionFailure() << "left unreleased";
+                if (ok) return qlry::test::SamePicture(image, reference);
+                if (image.GetLastError()[0]) return ::testing::AssertionSuccess();
+                return ::testing::AssertionFailure() << "failed without a reason";
+            });
+        }
+    }
+    EXPECT_EQ(swept, 8);
 }
 
 }  // namespace
