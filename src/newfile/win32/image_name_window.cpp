@@ -13,11 +13,12 @@ struct ImageNameWindow {
     CImageNameDlg& state;
     const std::wstring& appTitle;
 
-    void OnInitDialog(HWND dialog) {
+    BOOL OnInitDialog(HWND dialog) {
         FillListsFromInitData(dialog, instance, IDD_IMAGE_NAME);
         ::SendDlgItemMessageW(dialog, IDC_EXTENSION, CB_SETCURSEL, static_cast<WPARAM>(state.m_nExtIndex), 0);
         ProposeName(dialog, state.m_strName);
         CenterOnMouseMonitor(dialog);
+        return FALSE;  // the focus is set: the name field
     }
 
     void OnOK(HWND dialog) {

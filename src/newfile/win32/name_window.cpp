@@ -1,6 +1,5 @@
 #include "newfile/win32/name_window.h"
 
-#include <vector>
 
 #include "resource.h"
 #include "newfile/dialog_init_data.h"
@@ -45,13 +44,6 @@ void ProposeName(HWND dialog, const std::wstring& name) {
 void RefocusName(HWND dialog) {
     // The dialog manager's own focus move selects an edit field's text.
     ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, IDC_FILE_NAME)), TRUE);
-}
-
-std::wstring ControlText(HWND dialog, int id) {
-    HWND control = ::GetDlgItem(dialog, id);
-    std::vector<wchar_t> text(static_cast<size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-    return std::wstring(text.data(), length > 0 ? static_cast<size_t>(length) : 0);
 }
 
 }  // namespace qlry

@@ -13,7 +13,7 @@ struct TextNameWindow {
     CTextNameDlg& state;
     const std::wstring& appTitle;
 
-    void OnInitDialog(HWND dialog) {
+    BOOL OnInitDialog(HWND dialog) {
         FillListsFromInitData(dialog, instance, IDD_TEXT_NAME);
         const int entry = state.InitialExtensionEntry();
         if (entry >= 0) {
@@ -23,6 +23,7 @@ struct TextNameWindow {
         }
         ProposeName(dialog, state.m_strName);
         CenterOnMouseMonitor(dialog);
+        return FALSE;  // the focus is set: the name field
     }
 
     void OnOK(HWND dialog) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "resource.h"
+#include "platform/win32/modal_dialog.h"
 #include "platform/win32/window_placement.h"
 #include "settings/settings_dlg.h"
 #include "settings/win32/paste_shortcut.h"
@@ -11,17 +12,11 @@ namespace qlry {
 
 namespace {
 
-std::wstring ControlText(HWND dialog, int id) {
-    wchar_t text[64] = {};
-    ::GetDlgItemTextW(dialog, id, text, 64);
-    return text;
-}
-
 struct SettingsWindow {
     CSettingsDlg& state;
     const std::wstring& appTitle;
 
-    void OnInitDialog(HWND dialog) {
+    BOOL OnInitDialog(HWND dialog) {
         const UserSettings& shown = state.m_settings;
         ::CheckRadioButton(dialog, IDC_ASK_NAME, IDC_TIMESTAMP_NAME,
                            shown.askForName ? IDC_ASK_NAME : IDC_TIMESTAMP_NAME);
@@ -34,6 +29,7 @@ struct SettingsWindow {
                               MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
         ::SendDlgItemMessageW(dialog, IDC_HOTKEY, HKM_SETHOTKEY, shown.hotKey, 0);
         CenterOnMouseMonitor(dialog);
+        return TRUE;  // the first tab stop, the chosen way of naming, gets the focus
     }
 
     void OnOK(HWND dialog) {
@@ -50,28 +46,6 @@ struct SettingsWindow {
         ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dialog, field)), TRUE);
     }
 };
-
-INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<SettingsWindow*>(::GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-        case WM_INITDIALOG:
-            ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            reinterpret_cast<SettingsWindow*>(lParam)->OnInitDialog(dialog);
-            return TRUE;  // the first tab stop, the chosen way of naming, gets the focus
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK && self) {
-                self->OnOK(dialog);
-                return TRUE;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
-                ::EndDialog(dialog, IDCANCEL);
-                return TRUE;
-            }
-            return FALSE;
-        default:
-            return FALSE;
-    }
-}
 
 // Per-monitor aware for this window's thread (Windows 10 1703 and later
 // then scale a template dialog on each monitor); elsewhere nothing changes.
@@ -103,8 +77,7 @@ INT_PTR ShowSettingsWindow(HINSTANCE instance, Profile& profile, const std::wstr
     PerMonitorDpiScope dpi;
     CSettingsDlg state(profile);
     SettingsWindow window{state, appTitle};
-    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, SettingsDialogProc,
-                             reinterpret_cast<LPARAM>(&window));
+    return ShowModalDialog(instance, IDD_SETTINGS, window);
 }
 
 }  // namespace qlry
