@@ -3,8 +3,8 @@
 qlry_add_fuzzer(ximage_gif
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_gif_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_gif fuzz/regressions/ximage_gif)
+  CORPUS fuzz/corpus/ximage_gif)
 qlry_add_fuzzer(ximage_gif_roundtrip
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_gif_roundtrip_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_gif fuzz/regressions/ximage_gif_roundtrip)
+  CORPUS fuzz/corpus/ximage_gif)

@@ -7,4 +7,4 @@ qlry_add_fuzzer(ximage_jas_own
 qlry_add_fuzzer(ximage_jas_openjpeg
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_jas_openjpeg_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_jas_openjpeg fuzz/regressions/ximage_jas_openjpeg)
+  CORPUS fuzz/corpus/ximage_jas_openjpeg)

@@ -3,4 +3,4 @@
 qlry_add_fuzzer(ximage_jpeg
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_jpeg_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_jpeg fuzz/regressions/ximage_jpeg)
+  CORPUS fuzz/corpus/ximage_jpeg)

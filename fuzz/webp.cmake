@@ -2,4 +2,4 @@
 qlry_add_fuzzer(ximage_webp
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_webp_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_webp fuzz/regressions/ximage_webp)
+  CORPUS fuzz/corpus/ximage_webp)

@@ -3,7 +3,7 @@
 qlry_add_fuzzer(ximage_bmp
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_bmp_fuzzer.cpp
   LIBS qlry_ximage
-  CORPUS fuzz/corpus/ximage_bmp fuzz/regressions/ximage_bmp)
+  CORPUS fuzz/corpus/ximage_bmp)
 qlry_add_fuzzer(ximage_dib
   SOURCES ${CMAKE_SOURCE_DIR}/fuzz/ximage_dib_fuzzer.cpp
   LIBS qlry_ximage

@@ -37,11 +37,18 @@ children_cpu() {
 }
 children_cpu > "$work/before"
 status=0
+# The seed folders the target's CMake list names (a target may start from
+# another's corpus, as the GIF round trip does from the decoder's); read, not grown.
+seeds=()
+for dir in $(awk -v t="$target" '$0 ~ "qlry_add_fuzzer\\(" t "$" { found = 1 }
+    found && /CORPUS/ { sub(/.*CORPUS/, ""); sub(/\).*/, ""); print; exit }' fuzz/*.cmake); do
+  if [ "$dir" != "fuzz/corpus/$target" ]; then seeds+=("$dir"); fi
+done
 "build/fuzz/bin/$target" \
   -max_total_time="$seconds" \
   -print_final_stats=1 \
   -artifact_prefix="fuzz/regressions/$target/" \
-  "$work/corpus" "fuzz/regressions/$target" || status=$?
+  "$work/corpus" "fuzz/regressions/$target" "${seeds[@]}" || status=$?
 children_cpu > "$work/after"
 cpu_seconds=$(( $(cat "$work/after") - $(cat "$work/before") ))
 
