@@ -39,6 +39,12 @@ Bytes EncodeBytes(CxImage& image, uint32_t format, bool* ok) {
     return Bytes(data, data + size);
 }
 
+Bytes EncodeChecked(CxImage& image, uint32_t format) {
+    Bytes bytes = EncodeBytes(image, format);
+    EXPECT_FALSE(bytes.empty()) << "encoding failed: " << image.GetLastError();
+    return bytes;
+}
+
 ::testing::AssertionResult DecodedCleanly(bool ok, const CxImage& image) {
     if (ok && !image.IsValid()) return ::testing::AssertionFailure() << "decoded, but no image";
     if (!ok && image.IsValid()) return ::testing::AssertionFailure() << "refused, but an image is left";
@@ -74,15 +80,18 @@ void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint3
     });
 }
 
-::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
+::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b, Opacity opacity) {
     if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
         return ::testing::AssertionFailure() << "size " << a.GetWidth() << "x" << a.GetHeight() << " against "
                                              << b.GetWidth() << "x" << b.GetHeight();
+    if (opacity == Opacity::SamePlanes && a.AlphaIsValid() != b.AlphaIsValid())
+        return ::testing::AssertionFailure() << "alpha plane " << a.AlphaIsValid() << " against " << b.AlphaIsValid();
+    const bool withAlpha = opacity != Opacity::Ignored;
     for (uint32_t y = 0; y < a.GetHeight(); ++y) {
         for (uint32_t x = 0; x < a.GetWidth(); ++x) {
             CxRgbQuad p = a.GetPixelColor(x, y, false), q = b.GetPixelColor(x, y, false);
-            p.rgbReserved = a.AlphaIsValid() ? a.AlphaGet(x, y) : 255;
-            q.rgbReserved = b.AlphaIsValid() ? b.AlphaGet(x, y) : 255;
+            p.rgbReserved = withAlpha && a.AlphaIsValid() ? a.AlphaGet(x, y) : 255;
+            q.rgbReserved = withAlpha && b.AlphaIsValid() ? b.AlphaGet(x, y) : 255;
             if (!(p == q))
                 return ::testing::AssertionFailure()
                        << "pixel " << x << "," << y << ": " << int(p.rgbRed) << "/" << int(p.rgbGreen) << "/"

@@ -30,6 +30,9 @@ bool DecodeBytes(const Bytes& bytes, const std::function<bool(CxStream*)>& decod
 
 // The encoded bytes; empty when the encoder refused (ok, if given, tells).
 Bytes EncodeBytes(CxImage& image, uint32_t format, bool* ok = nullptr);
+// The same where the test needs the encoder to succeed: a refusal or an
+// empty file fails the test, with the encoder's lastError.
+Bytes EncodeChecked(CxImage& image, uint32_t format);
 
 // A decode that succeeded left a whole image; one that failed left none
 // and said why in lastError.
@@ -49,9 +52,16 @@ void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths, uint3
 void ForEachTruncation(const Bytes& file, const std::set<size_t>& lengths,
                        const std::function<void(const Bytes&, size_t)>& check);
 
-// Same size, and every pixel's colour and opacity equal (opacity 255 where
-// a picture has no alpha plane); the first difference is named.
-::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b);
+// What SamePicture holds to besides size and colour.
+enum class Opacity {
+    Compared,    // every pixel's, 255 where a picture has no alpha plane
+    Ignored,     // colour alone
+    SamePlanes,  // compared, and both pictures have an alpha plane or neither
+};
+
+// Same size, and every pixel's colour (and opacity) equal; the first
+// difference is named.
+::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b, Opacity opacity = Opacity::Compared);
 
 // The largest difference of a colour channel at any pixel (opacity aside);
 // 256 when the sizes differ.

@@ -134,24 +134,6 @@ void FillTestPicture(CxImage& image) {
         }
 }
 
-::testing::AssertionResult SamePixels(const CxImage& a, const CxImage& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
-        return ::testing::AssertionFailure() << "sizes " << a.GetWidth() << "x" << a.GetHeight() << " and "
-                                             << b.GetWidth() << "x" << b.GetHeight();
-    if (a.AlphaIsValid() != b.AlphaIsValid()) return ::testing::AssertionFailure() << "one alpha plane";
-    for (uint32_t y = 0; y < a.GetHeight(); ++y)
-        for (uint32_t x = 0; x < a.GetWidth(); ++x) {
-            const CxRgbQuad ca = a.GetPixelColor(x, y, true), cb = b.GetPixelColor(x, y, true);
-            if (ca.rgbRed != cb.rgbRed || ca.rgbGreen != cb.rgbGreen || ca.rgbBlue != cb.rgbBlue ||
-                (a.AlphaIsValid() && ca.rgbReserved != cb.rgbReserved))
-                return ::testing::AssertionFailure()
-                       << "pixel (" << x << "," << y << "): " << int(ca.rgbRed) << "," << int(ca.rgbGreen) << ","
-                       << int(ca.rgbBlue) << "/" << int(ca.rgbReserved) << " vs " << int(cb.rgbRed) << ","
-                       << int(cb.rgbGreen) << "," << int(cb.rgbBlue) << "/" << int(cb.rgbReserved);
-        }
-    return ::testing::AssertionSuccess();
-}
-
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -1,7 +1,7 @@
 #pragma once
 // Builds bitmap blocks and files byte by byte, in any header layout, for
 // tests that need inputs the encoder never writes; the test picture and the
-// comparisons and scratch folders the image tests share.
+// scratch folders the image tests share.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -48,9 +48,6 @@ std::unique_ptr<CxImage> ExpectedPicture(uint32_t width, uint32_t height, uint8_
 
 // An image filled with the test picture (palette images: index (x + 3y) mod colours over a ramp palette).
 void FillTestPicture(CxImage& image);
-
-// Every pixel and (when present) alpha value equal; the first difference otherwise.
-::testing::AssertionResult SamePixels(const CxImage& a, const CxImage& b);
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 

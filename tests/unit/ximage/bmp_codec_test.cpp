@@ -22,20 +22,11 @@ using qlry::test::ExpectedPicture;
 using qlry::test::Rows16;
 using qlry::test::Rows24;
 using qlry::test::Rows32;
-using qlry::test::SamePixels;
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeChecked;
+using qlry::test::Opacity;
+using qlry::test::SamePicture;
 using qlry::test::TestColor;
-
-std::vector<uint8_t> EncodeBmp(CxImage& image) {
-    bool ok = false;
-    std::vector<uint8_t> bytes = qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_BMP, &ok);
-    EXPECT_TRUE(ok) << image.GetLastError();
-    return bytes;
-}
-
-// Over an exact-sized copy: ASan sees any over-read.
-bool DecodeBmp(const std::vector<uint8_t>& bytes, CxImage& out) {
-    return qlry::test::DecodeBytes(bytes, out, CXIMAGE_FORMAT_BMP);
-}
 
 uint32_t U32At(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
@@ -50,7 +41,7 @@ bool DecodeWithEscape(CxImageBMP& codec, std::vector<uint8_t> file, int32_t esca
 
 TEST(BmpEncode, FileLayoutFor24And1Bits) {
     CxImage rgb(2, 2, 24, 1);
-    const auto file = EncodeBmp(rgb);
+    const auto file = EncodeChecked(rgb, CXIMAGE_FORMAT_BMP);
     ASSERT_EQ(file.size(), 70u);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
@@ -59,7 +50,7 @@ TEST(BmpEncode, FileLayoutFor24And1Bits) {
     EXPECT_EQ(U32At(file, 14 + 20), 16u);  // two rows of 8 bytes
 
     CxImage mono(10, 3, 1, 1);
-    const auto monoFile = EncodeBmp(mono);
+    const auto monoFile = EncodeChecked(mono, CXIMAGE_FORMAT_BMP);
     EXPECT_EQ(U32At(monoFile, 10), 62u);
     EXPECT_EQ(monoFile.size(), 62u + 12u);
 }
@@ -67,10 +58,10 @@ TEST(BmpEncode, FileLayoutFor24And1Bits) {
 TEST(BmpEncode, CarriesTheCurrentResolution) {
     CxImage image(2, 2, 8, 1);
     image.SetXDpi(300);
-    const auto file = EncodeBmp(image);
+    const auto file = EncodeChecked(image, CXIMAGE_FORMAT_BMP);
     EXPECT_EQ(U32At(file, 14 + 24), 11811u);
     CxImage back;
-    ASSERT_TRUE(DecodeBmp(file, back));
+    ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_BMP));
     EXPECT_EQ(back.GetXDpi(), 300);
     EXPECT_EQ(back.GetYDpi(), 96);
 }
@@ -81,12 +72,12 @@ TEST_P(BmpRoundTrip, EveryDepthAndOddWidths) {
     for (uint32_t width : {1u, 2u, 3u, 7u, 31u, 33u}) {
         CxImage image(width, 5, GetParam(), 1);
         qlry::test::FillTestPicture(image);
-        const auto file = EncodeBmp(image);
+        const auto file = EncodeChecked(image, CXIMAGE_FORMAT_BMP);
         CxImage back;
-        ASSERT_TRUE(DecodeBmp(file, back)) << back.GetLastError();
+        ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_BMP)) << back.GetLastError();
         EXPECT_EQ(back.GetBpp(), GetParam());
         EXPECT_EQ(back.GetType(), CXIMAGE_FORMAT_BMP);
-        EXPECT_TRUE(SamePixels(back, image)) << "width " << width;
+        EXPECT_TRUE(SamePicture(back, image, Opacity::SamePlanes)) << "width " << width;
         EXPECT_EQ(std::memcmp(back.GetDib() + 40, image.GetDib() + 40, image.GetSize() - 40), 0);
     }
 }
@@ -113,7 +104,7 @@ DibLayout Paletted8(uint32_t headerSize, int32_t height) {
 
 TEST(BmpDecode, HeaderVariantsGiveTheSameImage) {
     CxImage reference;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(Paletted8(40, 3)), reference)) << reference.GetLastError();
+    ASSERT_TRUE(DecodeBytes(BuildBmp(Paletted8(40, 3)), reference, CXIMAGE_FORMAT_BMP)) << reference.GetLastError();
     EXPECT_EQ(reference.GetPixelIndex(2, 1), 81);
     std::vector<std::pair<std::string, std::vector<uint8_t>>> variants;
     for (uint32_t headerSize : {12u, 16u, 52u, 56u, 64u, 108u, 124u})
@@ -125,8 +116,8 @@ TEST(BmpDecode, HeaderVariantsGiveTheSameImage) {
     for (const auto& [what, bytes] : variants) {
         SCOPED_TRACE(what);
         CxImage image;
-        ASSERT_TRUE(DecodeBmp(bytes, image)) << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, reference));
+        ASSERT_TRUE(DecodeBytes(bytes, image, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
+        EXPECT_TRUE(SamePicture(image, reference, Opacity::SamePlanes));
         EXPECT_EQ(std::memcmp(image.GetPalette(), reference.GetPalette(), 1024), 0);
     }
 }
@@ -135,20 +126,20 @@ TEST(BmpDecode, UnknownLongHeaderOnlyWhenPlain) {
     // A header size no version has is believed only for a plain uncompressed layout.
     DibLayout rgb{.headerSize = 72, .width = 3, .height = 2, .sizeImage = 24, .bits = Rows24(3, 2, false)};
     CxImage image;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(rgb), image)) << image.GetLastError();
-    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(3, 2)));
+    ASSERT_TRUE(DecodeBytes(BuildBmp(rgb), image, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
+    EXPECT_TRUE(SamePicture(image, *ExpectedPicture(3, 2), Opacity::SamePlanes));
     rgb.sizeImage = 25;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(rgb), image));
+    EXPECT_FALSE(DecodeBytes(BuildBmp(rgb), image, CXIMAGE_FORMAT_BMP));
     EXPECT_STREQ(image.GetLastError(), "Error reading BMP info");
     rgb.sizeImage = 24;
     rgb.clrUsed = 1;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(rgb), image));
+    EXPECT_FALSE(DecodeBytes(BuildBmp(rgb), image, CXIMAGE_FORMAT_BMP));
     rgb.clrUsed = 0;
     rgb.planes = 2;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(rgb), image));
+    EXPECT_FALSE(DecodeBytes(BuildBmp(rgb), image, CXIMAGE_FORMAT_BMP));
     rgb.headerSize = 20;  // below 40 and not a known short header
     rgb.planes = 1;
-    EXPECT_FALSE(DecodeBmp(BuildBmp(rgb), image));
+    EXPECT_FALSE(DecodeBytes(BuildBmp(rgb), image, CXIMAGE_FORMAT_BMP));
 }
 
 TEST(BmpDecode, SixteenBitMasks) {
@@ -157,19 +148,19 @@ TEST(BmpDecode, SixteenBitMasks) {
         DibLayout s{
             .width = w, .height = topDown ? -int32_t{h} : int32_t{h}, .bpp = 16, .bits = Rows16(w, h, false, topDown)};
         CxImage image;
-        ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
         EXPECT_EQ(image.GetBpp(), 24u);
-        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h, 0xF8, 0xF8)));
+        EXPECT_TRUE(SamePicture(image, *ExpectedPicture(w, h, 0xF8, 0xF8), Opacity::SamePlanes));
 
         s.compression = 3;
         s.masks = {0xF800, 0x07E0, 0x001F};
         s.bits = Rows16(w, h, true, topDown);
-        ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h, 0xF8, 0xFC)));
+        ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
+        EXPECT_TRUE(SamePicture(image, *ExpectedPicture(w, h, 0xF8, 0xFC), Opacity::SamePlanes));
         for (uint32_t header : {56u, 124u}) {
             s.headerSize = header;
-            ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << header;
-            EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h, 0xF8, 0xFC))) << header;
+            ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP)) << header;
+            EXPECT_TRUE(SamePicture(image, *ExpectedPicture(w, h, 0xF8, 0xFC), Opacity::SamePlanes)) << header;
         }
     }
 }
@@ -178,36 +169,36 @@ TEST(BmpDecode, ThirtyTwoBitsWithAndWithoutMasks) {
     const uint32_t w = 5, h = 4;
     DibLayout s{.width = w, .height = h, .bpp = 32, .bits = Rows32(w, h, false)};
     CxImage image;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
-    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h)));
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP));
+    EXPECT_TRUE(SamePicture(image, *ExpectedPicture(w, h), Opacity::SamePlanes));
     EXPECT_FALSE(image.AlphaIsValid());  // fourth bytes all zero
     // Masks in another order are honoured: R and B swapped in storage.
     s.compression = 3;
     s.masks = {0x0000FF, 0x00FF00, 0xFF0000};
     for (size_t i = 0; i < s.bits.size(); i += 4) std::swap(s.bits[i], s.bits[i + 2]);
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
-    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h)));
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP));
+    EXPECT_TRUE(SamePicture(image, *ExpectedPicture(w, h), Opacity::SamePlanes));
     // In files the fourth byte of plain 32-bit pixels is unused...
     s.compression = 0;
     s.masks.clear();
     s.bits = Rows32(w, h, true, 128);
     s.height = -int32_t{h};
     s.bits[3] = 7;  // top-left pixel of the top-down rows
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP));
     EXPECT_FALSE(image.AlphaIsValid());
-    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(w, h)));
+    EXPECT_TRUE(SamePicture(image, *ExpectedPicture(w, h), Opacity::SamePlanes));
     // ...and alpha when a version 5 header names a mask for it.
     s.headerSize = 124;
     s.compression = 3;
     s.masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP));
     ASSERT_TRUE(image.AlphaIsValid());
     EXPECT_EQ(image.AlphaGet(0, h - 1), 7);
     EXPECT_EQ(image.AlphaGet(1, 0), 128);
     // A 40-byte header with four masks (BI_ALPHABITFIELDS).
     s.headerSize = 40;
     s.compression = 6;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
     ASSERT_TRUE(image.AlphaIsValid());
     EXPECT_EQ(image.AlphaGet(0, h - 1), 7);
 }
@@ -222,7 +213,7 @@ TEST(BmpDecode, Rle8AndRle4MatchTheirPlainTwins) {
               0, 4, 3, 4, 5, 6,      // absolute run of 4
               0, 1};
     CxImage image;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
     const uint8_t expected[3][4] = {{1, 1, 1, 2}, {0, 9, 9, 0}, {3, 4, 5, 6}};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(image.GetPixelIndex(x, y), expected[y][x]) << x << "," << y;
@@ -235,7 +226,7 @@ TEST(BmpDecode, Rle8AndRle4MatchTheirPlainTwins) {
                0, 3, 0xAB, 0xC0,    // absolute A B C (odd byte count: padded below)
                0, 1};
     // Absolute run of 3 nibbles uses 2 bytes (even): no pad byte.
-    ASSERT_TRUE(DecodeBmp(BuildBmp(r4), image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(BuildBmp(r4), image, CXIMAGE_FORMAT_BMP)) << image.GetLastError();
     const uint8_t row[8] = {0, 1, 2, 1, 2, 1, 10, 11};
     for (int x = 0; x < 8; ++x) EXPECT_EQ(image.GetPixelIndex(x, 0), row[x]) << x;
 }
@@ -247,11 +238,11 @@ TEST(BmpDecode, RleNeverWritesOutsideTheImage) {
     for (int i = 0; i < 100; ++i) s.bits.push_back(0xEE);
     s.bits.insert(s.bits.end(), {0, 2, 0, 255, 9, 9});
     CxImage image;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP));
     EXPECT_EQ(image.GetPixelIndex(2, 0), 7);
     s.bpp = 4;
     s.compression = 2;
-    ASSERT_TRUE(DecodeBmp(BuildBmp(s), image));
+    ASSERT_TRUE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP));
 }
 
 TEST(BmpDecode, ErrorTexts) {
@@ -282,7 +273,7 @@ TEST(BmpDecode, ErrorTexts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         CxImage image;
-        EXPECT_FALSE(DecodeBmp(c.file, image));
+        EXPECT_FALSE(DecodeBytes(c.file, image, CXIMAGE_FORMAT_BMP));
         EXPECT_STREQ(image.GetLastError(), c.error);
     }
     CxImageBMP codec;
@@ -297,7 +288,7 @@ TEST(BmpDecode, SizesThatCannotBeCreated) {
     for (const Case c : {Case{0, 2}, Case{2, 0}, Case{-2, 2}, Case{2, INT32_MIN}, Case{70000, -70000}}) {
         CxImage image;
         const DibLayout s{.width = c.width, .height = c.height, .bits = std::vector<uint8_t>(16, 0)};
-        EXPECT_FALSE(DecodeBmp(BuildBmp(s), image)) << c.width << "x" << c.height;
+        EXPECT_FALSE(DecodeBytes(BuildBmp(s), image, CXIMAGE_FORMAT_BMP)) << c.width << "x" << c.height;
         EXPECT_STREQ(image.GetLastError(), "Can't allocate memory") << c.width << "x" << c.height;
         EXPECT_FALSE(image.IsValid());
     }
@@ -306,7 +297,7 @@ TEST(BmpDecode, SizesThatCannotBeCreated) {
 TEST(BmpDecode, FailureLeavesTheCallersImage) {
     CxImage image(3, 3, 8, 4);
     image.SetPixelIndex(1, 1, 5);
-    EXPECT_FALSE(DecodeBmp({'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, image));
+    EXPECT_FALSE(DecodeBytes({'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, image, CXIMAGE_FORMAT_BMP));
     EXPECT_EQ(image.GetType(), 4u);
     EXPECT_EQ(image.GetPixelIndex(1, 1), 5);
 }
@@ -315,7 +306,7 @@ TEST(BmpDecode, ShortFilesDecodeWithClearedRows) {
     auto file = BuildBmp({.width = 4, .height = 4, .bits = Rows24(4, 4, false)});
     file.resize(file.size() - 2 * 12);  // the top two rows are missing
     CxImage image;
-    ASSERT_TRUE(DecodeBmp(file, image));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_BMP));
     EXPECT_EQ(image.GetPixelColor(1, 1), TestColor(1, 1));
     EXPECT_EQ(image.GetPixelColor(1, 3), CxRgbQuad{});
 }
@@ -354,12 +345,12 @@ TEST(BmpDecode, ShortColourTableAndOversizedCount) {
     s.palette.resize(3);
     s.clrUsed = 3;
     CxImage image;
-    ASSERT_TRUE(DecodeBmp(BuildDib(s), image));  // bare: the pixels follow 3 entries
+    ASSERT_TRUE(DecodeBytes(BuildDib(s), image, CXIMAGE_FORMAT_BMP));  // bare: the pixels follow 3 entries
     EXPECT_EQ(image.GetPixelIndex(2, 1), 81);
     EXPECT_EQ(image.GetPaletteColor(2).rgbBlue, 2);
     EXPECT_EQ(image.GetPaletteColor(3), CxRgbQuad{});
     s.clrUsed = 0x7FFFFFFF;  // far beyond the file
-    EXPECT_FALSE(DecodeBmp(BuildDib(s), image));
+    EXPECT_FALSE(DecodeBytes(BuildDib(s), image, CXIMAGE_FORMAT_BMP));
 }
 
 }  // namespace

@@ -21,16 +21,14 @@
 namespace {
 
 using qlry::test::CorpusPath;
+using qlry::test::DecodeBytes;
+using qlry::test::Opacity;
 using qlry::test::ReadFileBytes;
+using qlry::test::SamePicture;
 
 using CorpusFile = qlry::test::CorpusEntry;
 
 std::vector<CorpusFile> BmpCorpus() { return qlry::test::CorpusEntries("bmp"); }
-
-// By detection: a failed one leaves the stream where it started.
-bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image) {
-    return qlry::test::DecodeBytes(bytes, image, CXIMAGE_FORMAT_UNKNOWN);
-}
 
 // Files whose layout the codec does not read (embedded JPEG/PNG, OS/2
 // Huffman and RLE24, 2 and 64 bits per pixel, the OS/2 array container, the
@@ -55,7 +53,7 @@ TEST(BmpCorpus, EveryFileDecodesOrFailsCleanly) {
         const auto bytes = ReadFileBytes(CorpusPath("bmp/" + file.name));
         ASSERT_FALSE(bytes.empty());
         CxImage image;
-        const bool ok = DecodeBytes(bytes, image);
+        const bool ok = DecodeBytes(bytes, image, CXIMAGE_FORMAT_UNKNOWN);
         EXPECT_TRUE(qlry::test::DecodedCleanly(ok, image));
         if (ok) {
             ++decoded;
@@ -67,7 +65,7 @@ TEST(BmpCorpus, EveryFileDecodesOrFailsCleanly) {
             CxImage pasted;
             EXPECT_TRUE(pasted.ImportDibHandle(block));
             qlry::SystemGlobalMemory().Free(block);
-            EXPECT_TRUE(qlry::test::SamePixels(pasted, image) || image.AlphaIsValid());
+            EXPECT_TRUE(SamePicture(pasted, image, Opacity::SamePlanes) || image.AlphaIsValid());
         }
         if (!file.corrupt && !kUnsupported.count(file.name)) {
             EXPECT_TRUE(ok) << image.GetLastError();
@@ -107,11 +105,13 @@ const std::vector<std::vector<std::string>> kSamePicture = {
 TEST(BmpCorpus, SamePictureInDifferentLayouts) {
     for (const auto& group : kSamePicture) {
         CxImage reference;
-        ASSERT_TRUE(DecodeBytes(ReadFileBytes(CorpusPath("bmp/" + group[0])), reference)) << group[0];
+        ASSERT_TRUE(DecodeBytes(ReadFileBytes(CorpusPath("bmp/" + group[0])), reference, CXIMAGE_FORMAT_UNKNOWN))
+            << group[0];
         for (size_t i = 1; i < group.size(); ++i) {
             CxImage image;
-            ASSERT_TRUE(DecodeBytes(ReadFileBytes(CorpusPath("bmp/" + group[i])), image)) << group[i];
-            EXPECT_TRUE(qlry::test::SamePixels(image, reference)) << group[i] << " vs " << group[0];
+            ASSERT_TRUE(DecodeBytes(ReadFileBytes(CorpusPath("bmp/" + group[i])), image, CXIMAGE_FORMAT_UNKNOWN))
+                << group[i];
+            EXPECT_TRUE(SamePicture(image, reference, Opacity::SamePlanes)) << group[i] << " vs " << group[0];
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bmp_builder.h"
+#include "support/codec_test_support.h"
 #include "support/fake_global_memory.h"
 #include "ximage/ximage.h"
 
@@ -18,7 +19,8 @@ using qlry::test::FakeGlobalMemory;
 using qlry::test::Rows16;
 using qlry::test::Rows24;
 using qlry::test::Rows32;
-using qlry::test::SamePixels;
+using qlry::test::Opacity;
+using qlry::test::SamePicture;
 using qlry::test::TestColor;
 
 class DibTest : public ::testing::Test {
@@ -61,7 +63,7 @@ TEST_F(DibTest, ExportCopiesTheBlockAndImportRestoresIt) {
         EXPECT_EQ(memory.LockCount(block), 0);
         CxImage back;
         ASSERT_TRUE(back.ImportDibHandle(block, memory)) << back.GetLastError();
-        EXPECT_TRUE(SamePixels(back, image)) << bpp;
+        EXPECT_TRUE(SamePicture(back, image, Opacity::SamePlanes)) << bpp;
         EXPECT_EQ(back.GetBpp(), bpp);
         EXPECT_EQ(back.GetXDpi(), 150);
         EXPECT_EQ(back.GetType(), CXIMAGE_FORMAT_UNKNOWN);
@@ -106,7 +108,7 @@ TEST_F(DibTest, SixteenBitBlocks) {
     CxImage image;
     ASSERT_TRUE(Import(image, BuildDib(s))) << image.GetLastError();
     EXPECT_EQ(image.GetBpp(), 24u);
-    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(5, 3, 0xF8, 0xF8)));
+    EXPECT_TRUE(SamePicture(image, *ExpectedPicture(5, 3, 0xF8, 0xF8), Opacity::SamePlanes));
 
     // 0x7FFF is white in 5-5-5: 248 each.
     ASSERT_TRUE(Import(image, BuildDib({.width = 1, .height = 1, .bpp = 16, .bits = {0xFF, 0x7F, 0, 0}})));
@@ -116,7 +118,7 @@ TEST_F(DibTest, SixteenBitBlocks) {
     for (const uint32_t other : {1u, 2u, 6u}) {
         s.compression = other;
         ASSERT_TRUE(Import(image, BuildDib(s))) << other << ": " << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(5, 3, 0xF8, 0xF8))) << other;
+        EXPECT_TRUE(SamePicture(image, *ExpectedPicture(5, 3, 0xF8, 0xF8), Opacity::SamePlanes)) << other;
     }
 
     s.compression = 3;
@@ -144,7 +146,7 @@ TEST_F(DibTest, ThirtyTwoBitBitfieldsAsWindowsSynthesisesThem) {
                         .bits = Rows32(70, 9, topDown)};
         CxImage image;
         ASSERT_TRUE(Import(image, BuildDib(s))) << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(70, 9)));
+        EXPECT_TRUE(SamePicture(image, *ExpectedPicture(70, 9), Opacity::SamePlanes));
         EXPECT_FALSE(image.AlphaIsValid());
     }
 }
@@ -192,7 +194,7 @@ TEST_F(DibTest, ThirtyTwoBitBitfieldsBehindVersion2And3Headers) {
             EXPECT_EQ(image.AlphaGet(1, 1), 200) << c.header;
         }
         image.AlphaDelete();
-        EXPECT_TRUE(SamePixels(image, *ExpectedPicture(4, 2))) << c.header;
+        EXPECT_TRUE(SamePicture(image, *ExpectedPicture(4, 2), Opacity::SamePlanes)) << c.header;
     }
 }
 
@@ -209,7 +211,7 @@ TEST_F(DibTest, LongHeadersTopDownAndShortColourTables) {
         s.headerSize = header;
         CxImage image;
         ASSERT_TRUE(Import(image, BuildDib(s))) << header << image.GetLastError();
-        EXPECT_TRUE(SamePixels(image, reference)) << header;
+        EXPECT_TRUE(SamePicture(image, reference, Opacity::SamePlanes)) << header;
     }
     // Top-down: the rows reversed in the block give the same picture.
     DibLayout flipped = s;
@@ -218,25 +220,25 @@ TEST_F(DibTest, LongHeadersTopDownAndShortColourTables) {
         std::memcpy(&flipped.bits[(3 - y) * 8], &s.bits[y * 8], 8);
     CxImage image;
     ASSERT_TRUE(Import(image, BuildDib(flipped)));
-    EXPECT_TRUE(SamePixels(image, reference));
+    EXPECT_TRUE(SamePicture(image, reference, Opacity::SamePlanes));
     // 12-byte core header with 3-byte entries.
     DibLayout core = s;
     core.headerSize = 12;
     core.clrUsed = 0;
     core.palette.resize(256);
     ASSERT_TRUE(Import(image, BuildDib(core)));
-    EXPECT_TRUE(SamePixels(image, reference));
+    EXPECT_TRUE(SamePicture(image, reference, Opacity::SamePlanes));
 }
 
 TEST_F(DibTest, TwentyFourBitsTopDownAndWithPalette) {
     CxImage image;
     ASSERT_TRUE(Import(image, BuildDib({.width = 7, .height = -3, .bits = Rows24(7, 3, true)})));
-    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(7, 3)));
+    EXPECT_TRUE(SamePicture(image, *ExpectedPicture(7, 3), Opacity::SamePlanes));
     // A colour table in front of true-colour rows is skipped.
     const DibLayout withTable{
         .width = 7, .height = 3, .clrUsed = 2, .palette = {{1, 1, 1, 0}, {2, 2, 2, 0}}, .bits = Rows24(7, 3, false)};
     ASSERT_TRUE(Import(image, BuildDib(withTable)));
-    EXPECT_TRUE(SamePixels(image, *ExpectedPicture(7, 3)));
+    EXPECT_TRUE(SamePicture(image, *ExpectedPicture(7, 3), Opacity::SamePlanes));
 }
 
 TEST_F(DibTest, RunLengthBlocks) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bmp_builder.h"
+#include "support/codec_test_support.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/ximage.h"
 #include "ximage/ximage_codecs.h"
@@ -255,7 +256,7 @@ TEST_F(FilesTest, SaveThenLoadByDetection) {
     CxImage loaded;
     ASSERT_TRUE(loaded.Load(Path("x.png")));
     EXPECT_EQ(loaded.GetType(), CXIMAGE_FORMAT_BMP);
-    EXPECT_TRUE(qlry::test::SamePixels(loaded, image));
+    EXPECT_TRUE(qlry::test::SamePicture(loaded, image, qlry::test::Opacity::SamePlanes));
 }
 
 TEST_F(FilesTest, FailedSavesLeaveTheFileAsItWas) {

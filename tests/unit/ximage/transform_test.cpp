@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "bmp_builder.h"
+#include "support/codec_test_support.h"
 #include "ximage/ximage.h"
 
 namespace {
 
 using qlry::test::FillTestPicture;
-using qlry::test::SamePixels;
+using qlry::test::Opacity;
+using qlry::test::SamePicture;
 
 void FillAlpha(CxImage& image) {
     image.AlphaCreate();
@@ -39,7 +41,7 @@ TEST_P(TransformAllDepths, FlipAndMirrorMoveEveryPixelAndAlpha) {
                 ASSERT_EQ(image.GetPixelColor(x, y), original.GetPixelColor(fromX, fromY)) << x << "," << y;
             }
         ASSERT_TRUE(c.flip ? image.Flip() : image.Mirror());
-        EXPECT_TRUE(SamePixels(image, original));
+        EXPECT_TRUE(SamePicture(image, original, Opacity::SamePlanes));
     };
     for (const Case c : {Case{"Flip", 7, 5, true}, Case{"Mirror", 9, 3, false}}) {
         SCOPED_TRACE(c.name);
@@ -64,7 +66,7 @@ TEST_P(TransformAllDepths, RotationsMapPixelsAndUndoEachOther) {
     EXPECT_EQ(image.GetNumColors(), original.GetNumColors());
 
     ASSERT_TRUE(image.RotateRight());
-    EXPECT_TRUE(SamePixels(image, original));
+    EXPECT_TRUE(SamePicture(image, original, Opacity::SamePlanes));
 
     CxImage turned;
     ASSERT_TRUE(image.RotateRight(&turned));

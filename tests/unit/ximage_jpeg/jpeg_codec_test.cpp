@@ -24,13 +24,13 @@ TEST(JpegRoundTrip, ColourComesBackCloseAndRightWayUp) {
     // A marker pixel block in the top-left corner catches flipped or mirrored rows.
     for (uint32_t y = 33; y < 41; ++y)
         for (uint32_t x = 0; x < 8; ++x) source.SetPixelColor(x, y, CxRgbQuad{0, 0, 255, 0});
-    const Bytes jpeg = EncodeJpeg(source);
+    const Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     ASSERT_FALSE(jpeg.empty()) << source.GetLastError();
     EXPECT_EQ(jpeg[0], 0xFF);
     EXPECT_EQ(jpeg[1], 0xD8);
 
     CxImage decoded;
-    ASSERT_TRUE(DecodeJpeg(jpeg, decoded)) << decoded.GetLastError();
+    ASSERT_TRUE(DecodeBytes(jpeg, decoded, CXIMAGE_FORMAT_JPG)) << decoded.GetLastError();
     EXPECT_EQ(decoded.GetType(), static_cast<uint32_t>(CXIMAGE_FORMAT_JPG));
     ASSERT_EQ(decoded.GetWidth(), source.GetWidth());
     ASSERT_EQ(decoded.GetHeight(), source.GetHeight());
@@ -47,7 +47,7 @@ TEST(JpegRoundTrip, ColourComesBackCloseAndRightWayUp) {
 TEST(JpegRoundTrip, GreyWritesOneComponentAndDecodesToGreyPalette) {
     CxImage source;
     MakeGreyPicture(source, 33, 20);
-    const Bytes jpeg = EncodeJpeg(source);
+    const Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     ASSERT_FALSE(jpeg.empty()) << source.GetLastError();
 
     CxImageJPG decoded;
@@ -68,10 +68,10 @@ TEST(JpegRoundTrip, GreyPaletteOfFourBitsIsWidened) {
     for (uint32_t x = 0; x < 9; ++x)
         for (uint32_t y = 0; y < 5; ++y) source.SetPixelIndex(x, y, static_cast<uint8_t>(x));
     ASSERT_TRUE(source.IsGrayScale());
-    const Bytes jpeg = EncodeJpeg(source);
+    const Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     ASSERT_FALSE(jpeg.empty()) << source.GetLastError();
     CxImage decoded;
-    ASSERT_TRUE(DecodeJpeg(jpeg, decoded));
+    ASSERT_TRUE(DecodeBytes(jpeg, decoded, CXIMAGE_FORMAT_JPG));
     EXPECT_EQ(decoded.GetBpp(), 8u);
     EXPECT_LE(MaxDifference(source, decoded), 3);
 }
@@ -82,24 +82,24 @@ TEST(JpegRoundTrip, QualityChangesSizeAndFidelity) {
     for (uint32_t y = 0; y < 64; y += 2)
         for (uint32_t x = 0; x < 96; x += 3) source.SetPixelColor(x, y, CxRgbQuad{255, 255, 255, 0});
     source.SetJpegQuality(20);
-    const Bytes low = EncodeJpeg(source);
+    const Bytes low = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     source.SetJpegQuality(95);
-    const Bytes high = EncodeJpeg(source);
+    const Bytes high = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     ASSERT_FALSE(low.empty());
     ASSERT_FALSE(high.empty());
     EXPECT_LT(low.size(), high.size());
     CxImage lowImage, highImage;
-    ASSERT_TRUE(DecodeJpeg(low, lowImage));
-    ASSERT_TRUE(DecodeJpeg(high, highImage));
+    ASSERT_TRUE(DecodeBytes(low, lowImage, CXIMAGE_FORMAT_JPG));
+    ASSERT_TRUE(DecodeBytes(high, highImage, CXIMAGE_FORMAT_JPG));
     EXPECT_LT(MeanDifference(source, highImage), MeanDifference(source, lowImage));
 }
 
 TEST(JpegRoundTrip, DecodeByDetectionFindsJpeg) {
     CxImage source;
     MakeColourPicture(source, 16, 16);
-    const Bytes jpeg = EncodeJpeg(source);
+    const Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     CxImage decoded;
-    ASSERT_TRUE(DecodeJpeg(jpeg, decoded, CXIMAGE_FORMAT_UNKNOWN)) << decoded.GetLastError();
+    ASSERT_TRUE(DecodeBytes(jpeg, decoded, CXIMAGE_FORMAT_UNKNOWN)) << decoded.GetLastError();
     EXPECT_EQ(decoded.GetType(), static_cast<uint32_t>(CXIMAGE_FORMAT_JPG));
 }
 
@@ -111,7 +111,7 @@ struct ScaledJpg : CxImageJPG {
 TEST(JpegDecodeOptions, ScaleDenominatorsShrinkThePicture) {
     CxImage source;
     MakeColourPicture(source, 80, 48);
-    const Bytes jpeg = EncodeJpeg(source);
+    const Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     for (uint8_t scale : {0, 1, 2, 4, 8, 3}) {
         Bytes exact(jpeg);
         CxMemStream stream(exact.data(), static_cast<int32_t>(exact.size()));
@@ -127,7 +127,7 @@ TEST(JpegDecodeOptions, ScaleDenominatorsShrinkThePicture) {
 TEST(JpegDecodeOptions, DimensionProbeCreatesNoPixels) {
     CxImage source;
     MakeColourPicture(source, 37, 19);
-    Bytes jpeg = EncodeJpeg(source);
+    Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     CxImageJPG probe;
     probe.SetEscape(-1);
     CxMemStream stream(jpeg.data(), static_cast<int32_t>(jpeg.size()));
@@ -140,7 +140,7 @@ TEST(JpegDecodeOptions, DimensionProbeCreatesNoPixels) {
 TEST(JpegDecodeOptions, EscapeCancelsWithoutAnImage) {
     CxImage source;
     MakeColourPicture(source, 24, 24);
-    Bytes jpeg = EncodeJpeg(source);
+    Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     CxImageJPG codec;
     codec.SetEscape(1);
     CxMemStream stream(jpeg.data(), static_cast<int32_t>(jpeg.size()));
@@ -154,7 +154,7 @@ TEST(JpegDecode, CmykIsMultipliedDownToRgb) {
     const Bytes jpeg = MakeCmykJpeg(16, 16, cmyk);
     ASSERT_FALSE(jpeg.empty());
     CxImage decoded;
-    ASSERT_TRUE(DecodeJpeg(jpeg, decoded)) << decoded.GetLastError();
+    ASSERT_TRUE(DecodeBytes(jpeg, decoded, CXIMAGE_FORMAT_JPG)) << decoded.GetLastError();
     EXPECT_EQ(decoded.GetBpp(), 24u);
     const CxRgbQuad p = decoded.GetPixelColor(8, 8, false);
     EXPECT_NEAR(p.rgbRed, cmyk[0] * cmyk[3] / 255, 3);
@@ -165,10 +165,10 @@ TEST(JpegDecode, CmykIsMultipliedDownToRgb) {
 TEST(JpegDecode, TruncatedEntropyDataStillDecodes) {
     CxImage source;
     MakeColourPicture(source, 64, 64);
-    Bytes jpeg = EncodeJpeg(source);
+    Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     jpeg.resize(jpeg.size() * 3 / 4);
     CxImage decoded;
-    ASSERT_TRUE(DecodeJpeg(jpeg, decoded)) << decoded.GetLastError();
+    ASSERT_TRUE(DecodeBytes(jpeg, decoded, CXIMAGE_FORMAT_JPG)) << decoded.GetLastError();
     EXPECT_EQ(decoded.GetWidth(), 64u);
     // The top rows were in the file and came through.
     EXPECT_LT(std::abs(decoded.GetPixelColor(10, 60, false).rgbGreen - source.GetPixelColor(10, 60, false).rgbGreen),
@@ -239,7 +239,7 @@ private:
 TEST(JpegErrors, WriteFailureGivesLibjpegWriteText) {
     CxImage image;
     MakeColourPicture(image, 200, 200);
-    const size_t full = EncodeJpeg(image).size();
+    const size_t full = EncodeBytes(image, CXIMAGE_FORMAT_JPG).size();
     ASSERT_GT(full, 600u);
     // Nothing, a part of the first block, and all but the last bytes.
     for (size_t room : {size_t{0}, size_t{100}, full - 2}) {
@@ -257,7 +257,7 @@ TEST(JpegErrors, RepeatedFailuresLeakNothingAndRecover) {
     // leaves libjpeg and the codec usable.
     CxImage source;
     MakeColourPicture(source, 20, 20);
-    const Bytes good = EncodeJpeg(source);
+    const Bytes good = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     Bytes bad(good.begin(), good.begin() + 30);
     for (int i = 0; i < 3; ++i) {
         CxImageJPG codec;

@@ -118,7 +118,7 @@ TEST(JpegCorpus, TruncationsOfGoodFilesDecodeOrFailCleanly) {
 
 TEST(JpegCorpus, EmptyFileGivesTheEmptyInputText) {
     CxImage image;
-    EXPECT_FALSE(DecodeJpeg(CorpusBytes("jpegdec_crash_empty.jpg"), image, CXIMAGE_FORMAT_JPG));
+    EXPECT_FALSE(DecodeBytes(CorpusBytes("jpegdec_crash_empty.jpg"), image, CXIMAGE_FORMAT_JPG));
     EXPECT_EQ(std::string(image.GetLastError()), LibjpegMessage(JERR_INPUT_EMPTY));
 }
 
@@ -156,14 +156,14 @@ TEST(JpegCorpus, ReferenceImageMatchesItsOriginal) {
     ASSERT_TRUE(LoadPpm(CorpusPath("pnm/libjpegturbo_testorig.ppm"), original));
     for (const char* name : {"libjpegturbo_testorig.jpg", "libjpegturbo_testimgint.jpg"}) {
         CxImage decoded;
-        ASSERT_TRUE(DecodeJpeg(CorpusBytes(name), decoded)) << name << decoded.GetLastError();
+        ASSERT_TRUE(DecodeBytes(CorpusBytes(name), decoded, CXIMAGE_FORMAT_JPG)) << name << decoded.GetLastError();
         ASSERT_EQ(decoded.GetWidth(), original.GetWidth());
         ASSERT_EQ(decoded.GetHeight(), original.GetHeight());
         EXPECT_LT(MeanDifference(original, decoded), 4.0) << name;
     }
     // The same picture, arithmetic-coded, when the library reads that coding.
     CxImage arithmetic;
-    if (DecodeJpeg(CorpusBytes("libjpegturbo_testimgari.jpg"), arithmetic)) {
+    if (DecodeBytes(CorpusBytes("libjpegturbo_testimgari.jpg"), arithmetic, CXIMAGE_FORMAT_JPG)) {
         ASSERT_EQ(arithmetic.GetWidth(), original.GetWidth());
         EXPECT_LT(MeanDifference(original, arithmetic), 4.0);
     }
@@ -171,12 +171,12 @@ TEST(JpegCorpus, ReferenceImageMatchesItsOriginal) {
 
 TEST(JpegCorpus, SamplingVariantsShowTheSamePicture) {
     CxImage reference;
-    ASSERT_TRUE(DecodeJpeg(CorpusBytes("wuffs_peacock.s1x1-444.jpeg"), reference));
+    ASSERT_TRUE(DecodeBytes(CorpusBytes("wuffs_peacock.s1x1-444.jpeg"), reference, CXIMAGE_FORMAT_JPG));
     for (const char* name : {"wuffs_peacock.s2x2-420.jpeg", "wuffs_peacock.s2x1-422.jpeg",
                              "wuffs_peacock.s1x3.jpeg", "wuffs_peacock.s-weird.jpeg",
                              "wuffs_peacock.progressive.jpeg"}) {
         CxImage other;
-        ASSERT_TRUE(DecodeJpeg(CorpusBytes(name), other)) << name;
+        ASSERT_TRUE(DecodeBytes(CorpusBytes(name), other, CXIMAGE_FORMAT_JPG)) << name;
         ASSERT_EQ(other.GetWidth(), reference.GetWidth());
         EXPECT_LT(MeanDifference(reference, other), 8.0) << name;
     }
@@ -184,12 +184,12 @@ TEST(JpegCorpus, SamplingVariantsShowTheSamePicture) {
 
 TEST(JpegCorpus, GreyAndCmykFiles) {
     CxImage grey;
-    ASSERT_TRUE(DecodeJpeg(CorpusBytes("pillow_hopper_gray.jpg"), grey));
+    ASSERT_TRUE(DecodeBytes(CorpusBytes("pillow_hopper_gray.jpg"), grey, CXIMAGE_FORMAT_JPG));
     EXPECT_EQ(grey.GetBpp(), 8u);
     EXPECT_EQ(grey.GetNumColors(), 256u);
     EXPECT_TRUE(grey.IsGrayScale());
     CxImage colour;
-    ASSERT_TRUE(DecodeJpeg(CorpusBytes("pillow_hopper.jpg"), colour));
+    ASSERT_TRUE(DecodeBytes(CorpusBytes("pillow_hopper.jpg"), colour, CXIMAGE_FORMAT_JPG));
     // The grey file is the colour one without its colour.
     double total = 0;
     for (uint32_t y = 0; y < grey.GetHeight(); ++y)
@@ -201,24 +201,24 @@ TEST(JpegCorpus, GreyAndCmykFiles) {
 
     for (const char* name : {"pillow_pil_sample_cmyk.jpg", "jpegdec_mozilla_jpg-cmyk-1.jpg"}) {
         CxImage cmyk;
-        ASSERT_TRUE(DecodeJpeg(CorpusBytes(name), cmyk)) << name;
+        ASSERT_TRUE(DecodeBytes(CorpusBytes(name), cmyk, CXIMAGE_FORMAT_JPG)) << name;
         EXPECT_EQ(cmyk.GetBpp(), 24u) << name;
     }
 }
 
 TEST(JpegCorpus, ResolutionsTheFilesState) {
     CxImage image;
-    ASSERT_TRUE(DecodeJpeg(CorpusBytes("gdkpixbuf_dpi.jpeg"), image));  // JFIF 300 x 600 dpi
+    ASSERT_TRUE(DecodeBytes(CorpusBytes("gdkpixbuf_dpi.jpeg"), image, CXIMAGE_FORMAT_JPG));  // JFIF 300 x 600 dpi
     EXPECT_EQ(image.GetXDpi(), 300);
     EXPECT_EQ(image.GetYDpi(), 600);
 
     CxImage metric;  // EXIF 200 dots per centimetre: 508 dpi, truncated after float division
-    ASSERT_TRUE(DecodeJpeg(CorpusBytes("pillow_exif-200dpcm.jpg"), metric));
+    ASSERT_TRUE(DecodeBytes(CorpusBytes("pillow_exif-200dpcm.jpg"), metric, CXIMAGE_FORMAT_JPG));
     EXPECT_GE(metric.GetXDpi(), 507);
     EXPECT_LE(metric.GetXDpi(), 508);
 
     CxImage zero;  // a zero denominator must not turn into a resolution
-    ASSERT_TRUE(DecodeJpeg(CorpusBytes("pillow_exif-dpi-zerodivision.jpg"), zero));
+    ASSERT_TRUE(DecodeBytes(CorpusBytes("pillow_exif-dpi-zerodivision.jpg"), zero, CXIMAGE_FORMAT_JPG));
     EXPECT_GT(zero.GetXDpi(), 0);
     EXPECT_LT(zero.GetXDpi(), 100000);
 }
@@ -245,9 +245,9 @@ TEST(JpegCorpus, EndlessScansAreCutShort) {
     const Bytes some = WithRepeatedLastScan(20);
     ASSERT_FALSE(some.empty());
     CxImage image;
-    EXPECT_TRUE(DecodeJpeg(some, image)) << image.GetLastError();
+    EXPECT_TRUE(DecodeBytes(some, image, CXIMAGE_FORMAT_JPG)) << image.GetLastError();
     CxImage endless;
-    EXPECT_FALSE(DecodeJpeg(WithRepeatedLastScan(1200), endless));
+    EXPECT_FALSE(DecodeBytes(WithRepeatedLastScan(1200), endless, CXIMAGE_FORMAT_JPG));
     EXPECT_STREQ(endless.GetLastError(), "JPEG: too many scans");
     EXPECT_FALSE(endless.IsValid());
 }

@@ -54,7 +54,7 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 TEST(JpegMarkerScan, StopsAtStartOfScanWithFrameAndComment) {
     CxImage source;
     MakeColourPicture(source, 21, 13);
-    Bytes jpeg = EncodeJpeg(source);
+    Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     const std::string text = "made by a test";
     InsertSegment(jpeg, 0xFE, Bytes(text.begin(), text.end()));
     const ScanResult scan = Scan(jpeg);
@@ -210,7 +210,7 @@ TEST(JpegExifParse, ThumbnailDirectoryDoesNotOverrideThePicture) {
 TEST(JpegExifParse, ScanSetsIsExifOnlyForAValidSegment) {
     CxImage source;
     MakeColourPicture(source, 8, 8);
-    Bytes jpeg = EncodeJpeg(source);
+    Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     Bytes good = jpeg;
     InsertSegment(good, 0xE1, MakeExifBody(true, {{282, 5, 1, Rational(true, 96, 1)}}));
     EXPECT_TRUE(Scan(good).info.isExif);

@@ -16,7 +16,7 @@ namespace {
 Bytes SmallJpeg() {
     CxImage source;
     MakeColourPicture(source, 16, 8);
-    return EncodeJpeg(source);
+    return EncodeBytes(source, CXIMAGE_FORMAT_JPG);
 }
 
 struct Dpi {
@@ -25,7 +25,7 @@ struct Dpi {
 
 Dpi DecodedDpi(const Bytes& jpeg) {
     CxImage image;
-    EXPECT_TRUE(DecodeJpeg(jpeg, image)) << image.GetLastError();
+    EXPECT_TRUE(DecodeBytes(jpeg, image, CXIMAGE_FORMAT_JPG)) << image.GetLastError();
     return {image.GetXDpi(), image.GetYDpi()};
 }
 
@@ -34,7 +34,7 @@ TEST(JpegResolution, EncodeWritesDotsPerInchAndDecodeReadsThem) {
     MakeColourPicture(source, 16, 8);
     source.SetXDpi(300);
     source.SetYDpi(150);
-    const Bytes jpeg = EncodeJpeg(source);
+    const Bytes jpeg = EncodeBytes(source, CXIMAGE_FORMAT_JPG);
     ASSERT_GT(jpeg.size(), 18u);
     EXPECT_EQ(jpeg[13], 1);  // unit: dots per inch
     const Dpi dpi = DecodedDpi(jpeg);

@@ -32,12 +32,6 @@ void MakeGreyPicture(CxImage& image, uint32_t width, uint32_t height) {
             image.SetPixelIndex(x, y, static_cast<uint8_t>(30 + 180 * (x + y) / (width + height)));
 }
 
-Bytes EncodeJpeg(CxImage& image) { return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_JPG); }
-
-bool DecodeJpeg(const Bytes& bytes, CxImage& image, uint32_t format) {
-    return qlry::test::DecodeBytes(bytes, image, format);
-}
-
 double MeanDifference(const CxImage& a, const CxImage& b) {
     double total = 0;
     for (uint32_t y = 0; y < a.GetHeight(); ++y)

@@ -18,13 +18,12 @@ void MakeColourPicture(CxImage& image, uint32_t width, uint32_t height);
 // An 8-bit picture with the identity grey palette.
 void MakeGreyPicture(CxImage& image, uint32_t width, uint32_t height);
 
-// Encodes through the dispatch; empty on failure (lastError of image set).
-Bytes EncodeJpeg(CxImage& image);
-// Decodes exactly these bytes (no slack behind them) as JPEG.
-bool DecodeJpeg(const Bytes& bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_JPG);
-
 // Mean absolute difference of the colour channels of two same-sized images.
 double MeanDifference(const CxImage& a, const CxImage& b);
+
+// The codec helpers every test here uses.
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
 using qlry::test::MaxDifference;
 
 // The JFIF APP0 segment libjpeg writes right after SOI, patched in place.

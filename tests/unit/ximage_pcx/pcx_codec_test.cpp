@@ -18,7 +18,9 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using qlry::test::Bytes;
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeChecked;
 
 // A file of width x height with the given layout; lines holds every plane
 // line, top row first, already run-length coded by the caller (or raw when
@@ -56,17 +58,6 @@ struct PcxFile {
 void Literal(Bytes& out, uint8_t v) {
     if (v >= 0xC0) out.push_back(0xC1);
     out.push_back(v);
-}
-
-bool DecodeBytes(const Bytes& bytes, CxImage& image) {
-    return qlry::test::DecodeBytes(bytes, image, CXIMAGE_FORMAT_PCX);
-}
-
-Bytes EncodeImage(CxImage& image) {
-    bool ok = false;
-    Bytes bytes = qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_PCX, &ok);
-    EXPECT_TRUE(ok) << image.GetLastError();
-    return bytes;
 }
 
 // ---- failures --------------------------------------------------------------
@@ -112,13 +103,13 @@ TEST(PcxDecode, FailuresKeepTheImageAndReportTheirText) {
         c.mutate(file);
         CxImage image(3, 3, 24);
         image.SetPixelColor(1, 1, CxRgbQuad{1, 2, 3, 0});
-        EXPECT_FALSE(DecodeBytes(file, image));
+        EXPECT_FALSE(DecodeBytes(file, image, CXIMAGE_FORMAT_PCX));
         EXPECT_STREQ(image.GetLastError(), c.message);
         EXPECT_EQ(image.GetWidth(), 3u);
         EXPECT_EQ(image.GetPixelColor(1, 1, false), (CxRgbQuad{1, 2, 3, 0}));
     }
     CxImage good;
-    EXPECT_TRUE(DecodeBytes(GoodEightBit(), good)) << good.GetLastError();
+    EXPECT_TRUE(DecodeBytes(GoodEightBit(), good, CXIMAGE_FORMAT_PCX)) << good.GetLastError();
 }
 
 TEST(PcxDecode, EscapeCancels) {
@@ -144,7 +135,7 @@ TEST(PcxDecode, TwoBitPackedUsesTheHeaderMap) {
     for (int x = 0; x < 5; ++x) packed[x / 4] |= static_cast<uint8_t>(indices[x] << (6 - 2 * (x % 4)));
     for (uint8_t b : packed) Literal(f.data, b);
     CxImage image;
-    ASSERT_TRUE(DecodeBytes(f.Build(), image)) << image.GetLastError();
+    ASSERT_TRUE(DecodeBytes(f.Build(), image, CXIMAGE_FORMAT_PCX)) << image.GetLastError();
     EXPECT_EQ(image.GetBpp(), 4u);
     EXPECT_EQ(image.GetXDpi(), f.xDpi);
     EXPECT_EQ(image.GetYDpi(), f.yDpi);
@@ -176,7 +167,7 @@ TEST(PcxDecode, BitPlanesMergeIntoIndices) {
                 for (uint8_t b : lines[p]) Literal(f.data, b);
         }
         CxImage image;
-        ASSERT_TRUE(DecodeBytes(f.Build(), image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(f.Build(), image, CXIMAGE_FORMAT_PCX)) << image.GetLastError();
         ASSERT_EQ(image.GetBpp(), 4u);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 10; ++x) EXPECT_EQ(image.GetPixelIndex(x, 1 - y), want[y * 10 + x]);
@@ -190,7 +181,7 @@ TEST(PcxDecode, BitPlanesMergeIntoIndices) {
 Bytes EncodedRow(const std::vector<uint8_t>& pixels) {
     CxImage image(static_cast<uint32_t>(pixels.size()), 1, 8);
     for (size_t x = 0; x < pixels.size(); ++x) image.SetPixelIndex(static_cast<int64_t>(x), 0, pixels[x]);
-    const Bytes file = EncodeImage(image);
+    const Bytes file = EncodeChecked(image, CXIMAGE_FORMAT_PCX);
     if (file.size() < 128 + 769) return {};
     return Bytes(file.begin() + 128, file.end() - 769);
 }
@@ -232,7 +223,7 @@ TEST(PcxEncode, HeaderFields) {
         if (c.alpha) image.AlphaCreate();
         image.SetXDpi(300);
         image.SetYDpi(200);
-        const Bytes f = EncodeImage(image);
+        const Bytes f = EncodeChecked(image, CXIMAGE_FORMAT_PCX);
         ASSERT_GE(f.size(), 128u);
         EXPECT_EQ(f[0], 0x0A);
         EXPECT_EQ(f[1], 5);
@@ -288,7 +279,8 @@ TEST(PcxRoundTrip, EveryDepthTheEncoderWrites) {
             image.SetXDpi(static_cast<int32_t>(50 + width));
             image.SetYDpi(static_cast<int32_t>(70 + width));
             CxImage back;
-            ASSERT_TRUE(DecodeBytes(EncodeImage(image), back)) << back.GetLastError();
+            ASSERT_TRUE(DecodeBytes(EncodeChecked(image, CXIMAGE_FORMAT_PCX), back, CXIMAGE_FORMAT_PCX))
+                << back.GetLastError();
             ASSERT_EQ(back.GetWidth(), width);
             ASSERT_EQ(back.GetHeight(), 5u);
             ASSERT_EQ(back.GetBpp(), k.bpp);
@@ -317,7 +309,8 @@ TEST(PcxRoundTrip, InvertedMonochromePalette) {
     for (uint32_t y = 0; y < 3; ++y)
         for (uint32_t x = 0; x < 11; ++x) image.SetPixelIndex(x, y, static_cast<uint8_t>((x + y) % 3 == 0));
     CxImage back;
-    ASSERT_TRUE(DecodeBytes(EncodeImage(image), back)) << back.GetLastError();
+    ASSERT_TRUE(DecodeBytes(EncodeChecked(image, CXIMAGE_FORMAT_PCX), back, CXIMAGE_FORMAT_PCX))
+        << back.GetLastError();
     EXPECT_EQ(back.GetPaletteColor(0), (CxRgbQuad{0, 0, 0, 0}));
     EXPECT_EQ(back.GetPaletteColor(1), (CxRgbQuad{255, 255, 255, 0}));
     for (uint32_t y = 0; y < 3; ++y)

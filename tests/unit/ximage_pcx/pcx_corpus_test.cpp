@@ -20,6 +20,8 @@ namespace {
 using qlry::test::Bytes;
 using qlry::test::DecodeBytes;
 using qlry::test::EncodeBytes;
+using qlry::test::Opacity;
+using qlry::test::SamePicture;
 
 using CorpusFile = qlry::test::CorpusEntry;
 
@@ -32,14 +34,6 @@ Bytes ReadBytes(const std::string& name) { return qlry::test::ReadCorpusBytes("p
 bool Declined(const std::string& name) { return name == "pillow_01r_00.pcx"; }
 
 bool IsDcx(const std::string& name) { return name.size() > 4 && name.compare(name.size() - 4, 4, ".dcx") == 0; }
-
-bool SamePixels(const CxImage& a, const CxImage& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) return false;
-    for (uint32_t y = 0; y < a.GetHeight(); ++y)
-        for (uint32_t x = 0; x < a.GetWidth(); ++x)
-            if (!(a.GetPixelColor(x, y, false) == b.GetPixelColor(x, y, false))) return false;
-    return true;
-}
 
 // Good files decode by type and by detection, with the header's size and a
 // depth that holds the header's bits; the multi-page containers are not PCX
@@ -76,7 +70,7 @@ TEST(PcxCorpus, EveryFileDecodesOrFailsCleanly) {
         CxImage detected;
         ASSERT_TRUE(DecodeBytes(bytes, detected, CXIMAGE_FORMAT_UNKNOWN)) << detected.GetLastError();
         EXPECT_EQ(detected.GetType(), static_cast<uint32_t>(CXIMAGE_FORMAT_PCX));
-        EXPECT_TRUE(SamePixels(image, detected));
+        EXPECT_TRUE(SamePicture(image, detected, Opacity::Ignored));
     }
 }
 
@@ -95,7 +89,7 @@ TEST(PcxCorpus, TruncationsFailCleanlyOrDecodeFully) {
         qlry::test::ForEachTruncation(bytes, lengths, CXIMAGE_FORMAT_PCX, [&](bool ok, CxImage& cut, size_t length) {
             EXPECT_TRUE(qlry::test::DecodedCleanly(ok, cut)) << length;
             if (ok) {
-                EXPECT_TRUE(SamePixels(cut, full)) << length;
+                EXPECT_TRUE(SamePicture(cut, full, Opacity::Ignored)) << length;
             }
         });
     }
@@ -161,7 +155,7 @@ TEST(PcxCorpus, ReencodedFilesKeepTheirPixels) {
         CxImage back;
         ASSERT_TRUE(DecodeBytes(out, back, CXIMAGE_FORMAT_PCX)) << back.GetLastError();
         EXPECT_EQ(back.GetBpp(), image.GetBpp());
-        EXPECT_TRUE(SamePixels(back, image));
+        EXPECT_TRUE(SamePicture(back, image, Opacity::Ignored));
     }
 }
 

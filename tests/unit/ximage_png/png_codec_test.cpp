@@ -48,12 +48,6 @@ public:
     void SetAlphaMax(uint8_t value) { info.alphaMax = value; }
 };
 
-std::vector<uint8_t> EncodeChecked(CxImage& image) {
-    std::vector<uint8_t> bytes = EncodeToBytes(image);
-    EXPECT_FALSE(bytes.empty()) << image.GetLastError();
-    return bytes;
-}
-
 // A stream that takes only `capacity` bytes, or refuses to flush.
 class LimitedStream : public CxStream {
 public:
@@ -87,7 +81,7 @@ TEST(PngRoundTrip, EveryDepthAndInterlacingKeepsThePicture) {
             CxImage image(37, 23, bpp, CXIMAGE_FORMAT_PNG);
             FillPicture(image);
             image.SetCodecOption(interlaced, CXIMAGE_FORMAT_PNG);
-            const std::vector<uint8_t> file = EncodeChecked(image);
+            const std::vector<uint8_t> file = EncodeChecked(image, CXIMAGE_FORMAT_PNG);
             const std::vector<Chunk> chunks = ReadChunks(file);
             ASSERT_NE(FindChunk(chunks, "IHDR"), nullptr);
             const std::vector<uint8_t>& ihdr = FindChunk(chunks, "IHDR")->data;
@@ -114,7 +108,7 @@ TEST(PngRoundTrip, ResolutionAndChunksOfEveryFile) {
     FillPicture(image);
     image.SetXDpi(300);
     image.SetYDpi(150);
-    const std::vector<uint8_t> file = EncodeChecked(image);
+    const std::vector<uint8_t> file = EncodeChecked(image, CXIMAGE_FORMAT_PNG);
     const std::vector<Chunk> chunks = ReadChunks(file);
     const Chunk* phys = FindChunk(chunks, "pHYs");
     ASSERT_NE(phys, nullptr);
@@ -127,13 +121,13 @@ TEST(PngRoundTrip, ResolutionAndChunksOfEveryFile) {
     for (size_t i = 0; i < 6; i += 2) EXPECT_EQ(bkgd->data[i + 1], 255);  // white without transparency
 
     CxImage decoded;
-    ASSERT_TRUE(DecodeBytes(file, decoded));
+    ASSERT_TRUE(DecodeBytes(file, decoded, CXIMAGE_FORMAT_PNG));
     EXPECT_EQ(decoded.GetXDpi(), 300);
     EXPECT_EQ(decoded.GetYDpi(), 150);
 
     CxImage palette(8, 8, 8, CXIMAGE_FORMAT_PNG);
     FillPicture(palette);
-    const std::vector<Chunk> paletteChunks = ReadChunks(EncodeChecked(palette));
+    const std::vector<Chunk> paletteChunks = ReadChunks(EncodeChecked(palette, CXIMAGE_FORMAT_PNG));
     EXPECT_NE(FindChunk(paletteChunks, "bKGD"), nullptr);
     EXPECT_NE(FindChunk(paletteChunks, "pHYs"), nullptr);
 }
@@ -147,7 +141,7 @@ TEST(PngRoundTrip, AlphaPlaneScaledByAlphaMax) {
     for (uint32_t interlaced : {0u, 1u}) {
         image.SetCodecOption(interlaced, CXIMAGE_FORMAT_PNG);
         CxImage decoded;
-        ASSERT_TRUE(DecodeBytes(EncodeChecked(image), decoded));
+        ASSERT_TRUE(DecodeBytes(EncodeChecked(image, CXIMAGE_FORMAT_PNG), decoded, CXIMAGE_FORMAT_PNG));
         ASSERT_TRUE(decoded.AlphaIsValid());
         EXPECT_TRUE(SamePicture(image, decoded));
     }
@@ -155,13 +149,13 @@ TEST(PngRoundTrip, AlphaPlaneScaledByAlphaMax) {
     TestImage half(19, 11, 24, CXIMAGE_FORMAT_PNG);
     half.Copy(image);
     half.SetAlphaMax(128);
-    const std::vector<uint8_t> file = EncodeChecked(half);
+    const std::vector<uint8_t> file = EncodeChecked(half, CXIMAGE_FORMAT_PNG);
     const std::vector<Chunk> chunks = ReadChunks(file);
     ASSERT_NE(FindChunk(chunks, "IHDR"), nullptr);
     EXPECT_EQ(FindChunk(chunks, "IHDR")->data[9], 6);  // RGBA
     EXPECT_EQ(FindChunk(chunks, "PLTE"), nullptr);
     CxImage scaled;
-    ASSERT_TRUE(DecodeBytes(file, scaled));
+    ASSERT_TRUE(DecodeBytes(file, scaled, CXIMAGE_FORMAT_PNG));
     for (uint32_t y = 0; y < 11; ++y)
         for (uint32_t x = 0; x < 19; ++x) EXPECT_EQ(scaled.AlphaGet(x, y), image.AlphaGet(x, y) * 128 / 255);
 }
@@ -174,7 +168,7 @@ TEST(PngTransparency, TransparentIndexMovesToEntryZeroInTheFileOnly) {
     const CxRgbQuad first = image.GetPaletteColor(0);
     CxImage before(image, true, false, false);
 
-    const std::vector<uint8_t> file = EncodeChecked(image);
+    const std::vector<uint8_t> file = EncodeChecked(image, CXIMAGE_FORMAT_PNG);
     const std::vector<Chunk> chunks = ReadChunks(file);
     const Chunk* plte = FindChunk(chunks, "PLTE");
     const Chunk* trns = FindChunk(chunks, "tRNS");
@@ -193,7 +187,7 @@ TEST(PngTransparency, TransparentIndexMovesToEntryZeroInTheFileOnly) {
     EXPECT_EQ(std::memcmp(image.GetBits(0), before.GetBits(0), image.GetRowBytes() * image.GetHeight()), 0);
 
     CxImage decoded;
-    ASSERT_TRUE(DecodeBytes(file, decoded));
+    ASSERT_TRUE(DecodeBytes(file, decoded, CXIMAGE_FORMAT_PNG));
     EXPECT_EQ(decoded.GetTransIndex(), 0);
     EXPECT_FALSE(decoded.GetInfo().alphaPaletteEnabled);
     EXPECT_TRUE(SamePicture(image, decoded));
@@ -205,10 +199,10 @@ TEST(PngTransparency, TransparentIndexMovesToEntryZeroInTheFileOnly) {
 TEST(PngTransparency, DecodingForgetsThePreviousImagesTransparency) {
     CxImage opaque(6, 6, 8, CXIMAGE_FORMAT_PNG);
     FillPicture(opaque);
-    const std::vector<uint8_t> file = EncodeChecked(opaque);
+    const std::vector<uint8_t> file = EncodeChecked(opaque, CXIMAGE_FORMAT_PNG);
     CxImage image(2, 2, 8, CXIMAGE_FORMAT_PNG);
     image.SetTransIndex(5);
-    ASSERT_TRUE(DecodeBytes(file, image));
+    ASSERT_TRUE(DecodeBytes(file, image, CXIMAGE_FORMAT_PNG));
     EXPECT_EQ(image.GetTransIndex(), -1);
     EXPECT_FALSE(image.GetInfo().alphaPaletteEnabled);
 }
@@ -221,7 +215,7 @@ TEST(PngTransparency, AlphaPaletteRoundTrip) {
         for (uint32_t i = 0; i < image.GetNumColors(); ++i) palette[i].rgbReserved = static_cast<uint8_t>(i * 37 + 3);
         image.EnableAlphaPalette();
         CxImage decoded;
-        ASSERT_TRUE(DecodeBytes(EncodeChecked(image), decoded));
+        ASSERT_TRUE(DecodeBytes(EncodeChecked(image, CXIMAGE_FORMAT_PNG), decoded, CXIMAGE_FORMAT_PNG));
         EXPECT_TRUE(decoded.GetInfo().alphaPaletteEnabled);
         EXPECT_EQ(decoded.GetTransIndex(), -1);
         for (uint32_t y = 0; y < 7; ++y)
@@ -239,11 +233,11 @@ TEST(PngTransparency, TransparentColourOfTrueColourBecomesAlphaZero) {
     const CxRgbQuad key = image.GetPixelColor(3, 4, false);
     image.SetTransIndex(0);
     image.SetTransColor(key);
-    const std::vector<uint8_t> file = EncodeChecked(image);
+    const std::vector<uint8_t> file = EncodeChecked(image, CXIMAGE_FORMAT_PNG);
     EXPECT_FALSE(image.AlphaIsValid());
 
     CxImage decoded;
-    ASSERT_TRUE(DecodeBytes(file, decoded));
+    ASSERT_TRUE(DecodeBytes(file, decoded, CXIMAGE_FORMAT_PNG));
     ASSERT_TRUE(decoded.AlphaIsValid());
     int cleared = 0;
     for (uint32_t y = 0; y < 10; ++y)
@@ -269,7 +263,7 @@ TEST(PngPalette, SmallPicturesWriteOnlyTheIndicesUsed) {
     FillPicture(small);
     for (uint32_t y = 0; y < 100; ++y)
         for (uint32_t x = 0; x < 100; ++x) small.SetPixelIndex(x, y, static_cast<uint8_t>((x + y) % 10));
-    const std::vector<Chunk> smallChunks = ReadChunks(EncodeChecked(small));
+    const std::vector<Chunk> smallChunks = ReadChunks(EncodeChecked(small, CXIMAGE_FORMAT_PNG));
     const Chunk* plte = FindChunk(smallChunks, "PLTE");
     ASSERT_NE(plte, nullptr);
     EXPECT_EQ(plte->data.size(), 30u);
@@ -277,7 +271,7 @@ TEST(PngPalette, SmallPicturesWriteOnlyTheIndicesUsed) {
     CxImage large(300, 300, 8, CXIMAGE_FORMAT_PNG);
     for (uint32_t y = 0; y < 300; ++y)
         for (uint32_t x = 0; x < 300; ++x) large.SetPixelIndex(x, y, static_cast<uint8_t>((x + y) % 10));
-    const std::vector<Chunk> largeChunks = ReadChunks(EncodeChecked(large));
+    const std::vector<Chunk> largeChunks = ReadChunks(EncodeChecked(large, CXIMAGE_FORMAT_PNG));
     const Chunk* full = FindChunk(largeChunks, "PLTE");
     ASSERT_NE(full, nullptr);
     EXPECT_EQ(full->data.size(), 3u * large.GetNumColors());
@@ -307,23 +301,23 @@ TEST(PngErrors, EncodeRefusalsAndStreamFailures) {
 
 TEST(PngErrors, DecodeTexts) {
     CxImage image;
-    EXPECT_FALSE(DecodeBytes({}, image));
+    EXPECT_FALSE(DecodeBytes({}, image, CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(image.GetLastError(), "Read Error");
     EXPECT_FALSE(image.IsValid());
 
-    EXPECT_FALSE(DecodeBytes({'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, image));
+    EXPECT_FALSE(DecodeBytes({'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, image, CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(image.GetLastError(), "Not a PNG file");
 
     CxImage picture(20, 20, 8, CXIMAGE_FORMAT_PNG);
     FillPicture(picture);
-    std::vector<uint8_t> file = EncodeChecked(picture);
+    std::vector<uint8_t> file = EncodeChecked(picture, CXIMAGE_FORMAT_PNG);
     std::vector<uint8_t> cut(file.begin(), file.end() - 20);
-    EXPECT_FALSE(DecodeBytes(cut, image));
+    EXPECT_FALSE(DecodeBytes(cut, image, CXIMAGE_FORMAT_PNG));
     EXPECT_STREQ(image.GetLastError(), "Read Error");
 
     // A damaged IHDR checksum is libpng's own complaint.
     file[29] ^= 0xFF;
-    EXPECT_FALSE(DecodeBytes(file, image));
+    EXPECT_FALSE(DecodeBytes(file, image, CXIMAGE_FORMAT_PNG));
     EXPECT_STRNE(image.GetLastError(), "");
     EXPECT_FALSE(image.IsValid());
 }
@@ -331,7 +325,7 @@ TEST(PngErrors, DecodeTexts) {
 TEST(PngErrors, EscapeCancelsAndMinusOneGivesTheSize) {
     CxImage picture(33, 17, 24, CXIMAGE_FORMAT_PNG);
     FillPicture(picture);
-    std::vector<uint8_t> file = EncodeChecked(picture);
+    std::vector<uint8_t> file = EncodeChecked(picture, CXIMAGE_FORMAT_PNG);
 
     CxImagePNG cancelled;
     cancelled.SetEscape(1);
@@ -354,11 +348,11 @@ TEST(PngErrors, EveryTruncationOfAnEncodedFileFailsCleanly) {
     FillPicture(picture);
     picture.AlphaCreate();
     picture.SetCodecOption(1, CXIMAGE_FORMAT_PNG);
-    const std::vector<uint8_t> file = EncodeChecked(picture);
+    const std::vector<uint8_t> file = EncodeChecked(picture, CXIMAGE_FORMAT_PNG);
     for (size_t length = 0; length < file.size(); ++length) {
         CxImage image;
         const std::vector<uint8_t> prefix(file.begin(), file.begin() + static_cast<ptrdiff_t>(length));
-        EXPECT_FALSE(DecodeBytes(prefix, image)) << length;
+        EXPECT_FALSE(DecodeBytes(prefix, image, CXIMAGE_FORMAT_PNG)) << length;
         EXPECT_FALSE(image.IsValid());
     }
 }
@@ -400,11 +394,11 @@ TEST(PngQuick, TheFilterFollowsThePictureAndThePixelsStay) {
         const std::vector<uint8_t> file(bytes, bytes + stream.Size());
 
         CxImage decoded;
-        ASSERT_TRUE(DecodeBytes(file, decoded));
+        ASSERT_TRUE(DecodeBytes(file, decoded, CXIMAGE_FORMAT_PNG));
         EXPECT_TRUE(SamePicture(decoded, picture)) << "flat " << flat;
         EXPECT_EQ(RowFilters(file, picture), std::vector<uint8_t>(90, flat ? 2 : 1)) << "flat " << flat;
         if (flat) {
-            EXPECT_LE(file.size() * 10, EncodeToBytes(picture).size() * 13);
+            EXPECT_LE(file.size() * 10, EncodeBytes(picture, CXIMAGE_FORMAT_PNG).size() * 13);
         }
     }
 }

@@ -184,7 +184,8 @@ TEST(PngCorpus, DecodedFilesSurviveASaveAndReload) {
         CxImage image;
         if (!DecodeBytes(CorpusBytes(entry.name), image, CXIMAGE_FORMAT_UNKNOWN)) continue;
         CxImage again;
-        ASSERT_TRUE(DecodeBytes(EncodeToBytes(image), again)) << entry.name << ": " << again.GetLastError();
+        ASSERT_TRUE(DecodeBytes(EncodeBytes(image, CXIMAGE_FORMAT_PNG), again, CXIMAGE_FORMAT_PNG))
+            << entry.name << ": " << again.GetLastError();
         EXPECT_EQ(again.GetCodecOption(CXIMAGE_FORMAT_PNG), image.GetCodecOption(CXIMAGE_FORMAT_PNG));
         EXPECT_TRUE(SamePicture(image, again)) << entry.name;
     }

@@ -4,9 +4,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "support/codec_test_support.h"
-#include "ximage/toolkit/cx_mem_stream.h"
-
 namespace qlry::test::png {
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
@@ -50,11 +47,5 @@ const Chunk* FindChunk(const std::vector<Chunk>& chunks, const std::string& type
         if (chunk.type == type) return &chunk;
     return nullptr;
 }
-
-bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format) {
-    return qlry::test::DecodeBytes(bytes, image, format);
-}
-
-std::vector<uint8_t> EncodeToBytes(CxImage& image) { return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_PNG); }
 
 }  // namespace qlry::test::png

@@ -1,6 +1,6 @@
 #pragma once
-// Helpers of the PNG tests: whole files in memory, a chunk walker that reads
-// a file independently of libpng, and pixel comparison.
+// Helpers of the PNG tests: whole files in memory and a chunk walker that
+// reads a file independently of libpng.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -27,11 +27,10 @@ uint32_t BigEndian32(const uint8_t* bytes);
 // Where the IEND chunk ends (bytes behind it are not part of the image), or the file size.
 size_t ImageDataEnd(const std::vector<uint8_t>& file);
 
-// Decodes an exact copy of bytes (no slack behind the data) with the given format.
-bool DecodeBytes(const std::vector<uint8_t>& bytes, CxImage& image, uint32_t format = CXIMAGE_FORMAT_PNG);
-// The PNG file of image, or nothing when encoding fails.
-std::vector<uint8_t> EncodeToBytes(CxImage& image);
-
+// The codec helpers every test here uses.
+using qlry::test::DecodeBytes;
+using qlry::test::EncodeBytes;
+using qlry::test::EncodeChecked;
 using qlry::test::SamePicture;
 
 }  // namespace qlry::test::png

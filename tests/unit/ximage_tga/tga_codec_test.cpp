@@ -17,7 +17,8 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using qlry::test::Bytes;
+using qlry::test::DecodeBytes;
 
 struct Header {
     uint8_t type = 2;
@@ -49,13 +50,6 @@ Bytes File(const Header& h, const Bytes& body = {}) {
     out.insert(out.end(), body.begin(), body.end());
     return out;
 }
-
-bool Decode(const Bytes& bytes, CxImage& image, int32_t escape = 0) {
-    image.SetEscape(escape);
-    return qlry::test::DecodeBytes(bytes, image, CXIMAGE_FORMAT_TGA);
-}
-
-Bytes Encode(CxImage& image) { return qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_TGA); }
 
 CxRgbQuad Bgr(uint8_t b, uint8_t g, uint8_t r, uint8_t a = 0) { return CxRgbQuad{b, g, r, a}; }
 
@@ -99,7 +93,8 @@ TEST(TgaDecode, RefusesBadFilesWithTheirText) {
     };
     for (const FailureCase& c : cases) {
         CxImage image;
-        EXPECT_FALSE(Decode(c.file, image, c.escape)) << c.what;
+        image.SetEscape(c.escape);
+        EXPECT_FALSE(DecodeBytes(c.file, image, CXIMAGE_FORMAT_TGA)) << c.what;
         EXPECT_STREQ(image.GetLastError(), c.message) << c.what;
         EXPECT_FALSE(image.IsValid()) << c.what;
     }
@@ -112,7 +107,7 @@ TEST(TgaDecode, LargeImageAboveTheMemoryCapFailsCreate) {
     const Bytes file = File({.type = 10, .width = 0xFFFF, .height = 1400},
                             Bytes(static_cast<size_t>((pixels + 127) / 128 * 4 + 1), 0xFF));
     CxImage image;
-    EXPECT_FALSE(Decode(file, image));
+    EXPECT_FALSE(DecodeBytes(file, image, CXIMAGE_FORMAT_TGA));
     EXPECT_STREQ(image.GetLastError(), "TGA Create failed");
 }
 
@@ -174,7 +169,7 @@ TEST(TgaDecode, ReadsEveryLayout) {
     for (const LayoutCase& c : cases) {
         SCOPED_TRACE(c.what);
         CxImage image;
-        ASSERT_TRUE(Decode(File(c.header, c.body), image)) << image.GetLastError();
+        ASSERT_TRUE(DecodeBytes(File(c.header, c.body), image, CXIMAGE_FORMAT_TGA)) << image.GetLastError();
         EXPECT_EQ(image.GetType(), uint32_t{CXIMAGE_FORMAT_TGA});
         EXPECT_EQ(image.GetBpp(), c.bpp);
         EXPECT_EQ(image.AlphaIsValid(), c.alpha);
@@ -232,7 +227,7 @@ TEST(TgaEncode, RoundTripsWhatItWrites) {
             AlphaImage image(width, 5, c.bpp);
             Fill(image, c.alpha);
             image.SetAlphaMax(c.alphaMax);
-            const Bytes file = Encode(image);
+            const Bytes file = qlry::test::EncodeBytes(image, CXIMAGE_FORMAT_TGA);
             ASSERT_GE(file.size(), 18u);
             EXPECT_EQ(file[1], c.mapType);
             EXPECT_EQ(file[2], c.type);
@@ -243,7 +238,7 @@ TEST(TgaEncode, RoundTripsWhatItWrites) {
             EXPECT_EQ(file.size(), 18 + map + size_t{width} * 5 * (c.depth / 8));
 
             CxImage back;
-            ASSERT_TRUE(Decode(file, back)) << back.GetLastError();
+            ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_TGA)) << back.GetLastError();
             ASSERT_EQ(back.GetBpp(), c.bpp);
             for (uint32_t y = 0; y < 5; ++y)
                 for (uint32_t x = 0; x < width; ++x) {

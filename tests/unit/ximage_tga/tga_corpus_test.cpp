@@ -16,6 +16,8 @@ namespace {
 
 using qlry::test::Bytes;
 using qlry::test::DecodeBytes;
+using qlry::test::Opacity;
+using qlry::test::SamePicture;
 
 using CorpusFile = qlry::test::CorpusEntry;
 
@@ -64,17 +66,6 @@ TEST(TgaCorpus, TruncatedFilesFailCleanlyOrDecode) {
     }
 }
 
-::testing::AssertionResult SamePicture(const CxImage& a, const CxImage& b) {
-    if (a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight())
-        return ::testing::AssertionFailure() << "sizes differ";
-    if (a.AlphaIsValid() != b.AlphaIsValid()) return ::testing::AssertionFailure() << "alpha differs";
-    for (uint32_t y = 0; y < a.GetHeight(); ++y)
-        for (uint32_t x = 0; x < a.GetWidth(); ++x)
-            if (!(a.GetPixelColor(x, y) == b.GetPixelColor(x, y)))
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " differs";
-    return ::testing::AssertionSuccess();
-}
-
 // Files of one picture stored with other row orders, column orders or compression.
 const std::vector<std::vector<std::string>> kSamePicture = {
     {"gdkpixbuf_gtk-logo-24bpp-bottom-left.tga", "gdkpixbuf_gtk-logo-24bpp-top-right.tga",
@@ -105,7 +96,7 @@ TEST(TgaCorpus, OnePictureInManyLayoutsDecodesAlike) {
         for (size_t i = 1; i < group.size(); ++i) {
             CxImage other;
             ASSERT_TRUE(DecodeBytes(CorpusBytes(group[i]), other, CXIMAGE_FORMAT_TGA)) << group[i];
-            EXPECT_TRUE(SamePicture(first, other)) << group[0] << " vs " << group[i];
+            EXPECT_TRUE(SamePicture(first, other, Opacity::SamePlanes)) << group[0] << " vs " << group[i];
         }
     }
 }

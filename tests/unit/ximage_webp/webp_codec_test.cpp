@@ -17,6 +17,7 @@ namespace {
 using namespace qlry::test::webp;
 using qlry::test::DecodeBytes;
 using qlry::test::EncodeBytes;
+using qlry::test::EncodeChecked;
 using qlry::test::MaxDifference;
 using qlry::test::SamePicture;
 
@@ -39,13 +40,6 @@ std::string PictureChunk(const Bytes& file) {
     return "";
 }
 
-Bytes EncodeChecked(CxImage& image) {
-    bool ok = false;
-    Bytes bytes = EncodeBytes(image, CXIMAGE_FORMAT_WEBP, &ok);
-    EXPECT_TRUE(ok) << image.GetLastError();
-    return bytes;
-}
-
 TEST(WebpEncode, EachDepthAndQualityPicksLossyOrLossless) {
     struct Case {
         uint32_t bpp;
@@ -62,7 +56,7 @@ TEST(WebpEncode, EachDepthAndQualityPicksLossyOrLossless) {
         CxImage image(61, 37, c.bpp);
         FillGradient(image);
         image.SetJpegQuality(c.quality);
-        const Bytes file = EncodeChecked(image);
+        const Bytes file = EncodeChecked(image, CXIMAGE_FORMAT_WEBP);
         EXPECT_EQ(PictureChunk(file), c.chunk);
         CxImage back;
         ASSERT_TRUE(DecodeBytes(file, back, CXIMAGE_FORMAT_WEBP)) << back.GetLastError();
@@ -79,9 +73,9 @@ TEST(WebpEncode, QualityIsNinetyByDefaultAndLowerQualityWritesLess) {
     CxImage image(96, 64, 24);
     FillGradient(image);
     EXPECT_EQ(image.GetJpegQuality(), 90);
-    const Bytes at90 = EncodeChecked(image);
+    const Bytes at90 = EncodeChecked(image, CXIMAGE_FORMAT_WEBP);
     image.SetJpegQuality(30);
-    const Bytes at30 = EncodeChecked(image);
+    const Bytes at30 = EncodeChecked(image, CXIMAGE_FORMAT_WEBP);
     EXPECT_LT(at30.size(), at90.size());
 }
 
@@ -96,7 +90,8 @@ TEST(WebpEncode, TheAlphaPlaneIsKept) {
         image.AlphaSet(0, 0, 0);  // fully transparent: a lossless file keeps its colour too
         image.SetJpegQuality(quality);
         CxImage back;
-        ASSERT_TRUE(DecodeBytes(EncodeChecked(image), back, CXIMAGE_FORMAT_WEBP)) << back.GetLastError();
+        ASSERT_TRUE(DecodeBytes(EncodeChecked(image, CXIMAGE_FORMAT_WEBP), back, CXIMAGE_FORMAT_WEBP))
+            << back.GetLastError();
         ASSERT_TRUE(back.AlphaIsValid());
         for (uint32_t y = 0; y < 17; ++y)
             for (uint32_t x = 0; x < 23; ++x) ASSERT_EQ(back.AlphaGet(x, y), image.AlphaGet(x, y)) << x << "," << y;
@@ -111,7 +106,7 @@ TEST(WebpEncode, PaletteTransparencyBecomesAlpha) {
     FillGradient(indexed);
     indexed.SetTransIndex(4);
     CxImage back;
-    ASSERT_TRUE(DecodeBytes(EncodeChecked(indexed), back, CXIMAGE_FORMAT_WEBP));
+    ASSERT_TRUE(DecodeBytes(EncodeChecked(indexed, CXIMAGE_FORMAT_WEBP), back, CXIMAGE_FORMAT_WEBP));
     ASSERT_TRUE(back.AlphaIsValid());
     for (uint32_t y = 0; y < 5; ++y)
         for (uint32_t x = 0; x < 9; ++x)
@@ -124,7 +119,7 @@ TEST(WebpEncode, PaletteTransparencyBecomesAlpha) {
         alphaPalette.SetPaletteColor(i, entry.rgbRed, entry.rgbGreen, entry.rgbBlue, static_cast<uint8_t>(i * 17));
     }
     alphaPalette.EnableAlphaPalette();
-    ASSERT_TRUE(DecodeBytes(EncodeChecked(alphaPalette), back, CXIMAGE_FORMAT_WEBP));
+    ASSERT_TRUE(DecodeBytes(EncodeChecked(alphaPalette, CXIMAGE_FORMAT_WEBP), back, CXIMAGE_FORMAT_WEBP));
     for (uint32_t y = 0; y < 5; ++y)
         for (uint32_t x = 0; x < 9; ++x) EXPECT_EQ(back.AlphaGet(x, y), alphaPalette.GetPixelIndex(x, y) * 17);
 }
@@ -150,7 +145,7 @@ TEST(WebpDecode, RowPaddingIsZeroAndNothingIsLeftUninitialised) {
             image.AlphaSet(3, 3, 7);
         }
         CxImage back;
-        ASSERT_TRUE(DecodeBytes(EncodeChecked(image), back, CXIMAGE_FORMAT_WEBP));
+        ASSERT_TRUE(DecodeBytes(EncodeChecked(image, CXIMAGE_FORMAT_WEBP), back, CXIMAGE_FORMAT_WEBP));
         ASSERT_EQ(back.GetRowBytes(), 40u);
         for (uint32_t y = 0; y < 7; ++y) EXPECT_EQ(back.GetBits(y)[39], 0) << y;
     }
@@ -159,7 +154,7 @@ TEST(WebpDecode, RowPaddingIsZeroAndNothingIsLeftUninitialised) {
 TEST(WebpDecode, EscapeCancelsAndMinusOneProbes) {
     CxImage image(40, 30, 24);
     FillGradient(image);
-    const Bytes file = EncodeChecked(image);
+    const Bytes file = EncodeChecked(image, CXIMAGE_FORMAT_WEBP);
     CxImage cancelled;
     cancelled.SetEscape(1);
     EXPECT_FALSE(DecodeBytes(file, cancelled, CXIMAGE_FORMAT_WEBP));
