@@ -27,8 +27,8 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
-// An XML attribute's text in UTF-8; false for what XML or wixl cannot carry
-// (control characters, unpaired surrogates, wixl's "$(" variables).
+}  // namespace
+
 bool AttributeText(std::wstring_view text, std::string& out) {
     out.clear();
     for (size_t i = 0; i < text.size(); ++i) {
@@ -50,6 +50,8 @@ bool AttributeText(std::wstring_view text, std::string& out) {
     }
     return true;
 }
+
+namespace {
 
 std::string Narrow(std::wstring_view ascii) { return std::string(ascii.begin(), ascii.end()); }
 

@@ -24,6 +24,10 @@ struct RegistryRow {
 inline constexpr wchar_t kKeyOnly[] = L"*";     // created; deleted with its contents on uninstall
 inline constexpr wchar_t kRemoveTree[] = L"-";  // deleted with its contents on uninstall
 
+// An XML attribute's text in UTF-8; false for what XML or wixl cannot carry
+// (control characters, unpaired surrogates, wixl's "$(" variables).
+bool AttributeText(std::wstring_view text, std::string& out);
+
 // Text that Windows Installer's formatting gives back unchanged: every
 // bracket and brace escaped ("[\[]").
 std::wstring FormattedLiteral(std::wstring_view text);

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/shell_link.h"
 #include "shellext/class_ids.h"
 #include "win/shellext/registry_dump.h"
 #include "win/shellext/shellext_win_support.h"
@@ -251,6 +252,11 @@ TEST_F(MsiTest, InstallsThePerUserRegistrationWorksAndLeavesNoTrace) {
     for (const wchar_t* name : {L"Quillory.exe", L"QLRY_WS.dll"})
         EXPECT_TRUE(FileExists(Target() + L"\\" + name)) << Utf8(name);
     ASSERT_EQ(1u, InstalledProducts().size());
+    // The Start-menu entries QuillorySetup.exe makes, the paste one with Ctrl+Alt+V.
+    const std::wstring settingsLink = StartMenuEntryPath(L"Quillory Settings.lnk");
+    const std::wstring pasteLink = StartMenuEntryPath(L"Paste Clipboard as New File.lnk");
+    ExpectShortcut(settingsLink, Target() + L"\\Quillory.exe", L"/settings", 0);
+    ExpectShortcut(pasteLink, Target() + L"\\Quillory.exe", L"-p /n /q /e", 0x0656);
 
     // The user's hive gains the registration, AppFolder and Windows
     // Installer's records; nothing else.
@@ -305,6 +311,8 @@ TEST_F(MsiTest, InstallsThePerUserRegistrationWorksAndLeavesNoTrace) {
 
     ASSERT_EQ(0, Msiexec(L"/x", Package()));
     ExpectRemoved();
+    EXPECT_FALSE(FileExists(settingsLink));
+    EXPECT_FALSE(FileExists(pasteLink));
 
     // What the package wrote below the classes is what the DLL writes.
     const DumpLines expected = PerUserRegistration(before);

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <gtest/gtest.h>
+
 #include "win/support/win_test_support.h"
 
 namespace qlry::wintest {
@@ -186,6 +188,30 @@ AppFolderScope::~AppFolderScope() {
     // Keys this scope created go again (RegDeleteKeyW keeps a key with subkeys).
     if (!m_hadKey) ::RegDeleteKeyW(HKEY_CURRENT_USER, kInstallKey);
     if (!m_hadMaker) ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Varnel");
+}
+
+// A shortcut's target, arguments and hotkey, read back through IShellLinkW.
+void ExpectShortcut(const std::wstring& path, const std::wstring& program, const std::wstring& arguments,
+                    WORD hotKey) {
+    ASSERT_FALSE(path.empty());
+    ASSERT_TRUE(FileExists(path)) << Utf8(path);
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    ASSERT_EQ(S_OK, ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                       reinterpret_cast<void**>(&link)));
+    IPersistFile* file = nullptr;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    wchar_t text[MAX_PATH] = {};
+    WORD read = 0xFFFF;
+    EXPECT_EQ(S_OK, file->Load(path.c_str(), STGM_READ));
+    link->GetPath(text, MAX_PATH, nullptr, 0);
+    EXPECT_EQ(0, ::lstrcmpiW(program.c_str(), text)) << Utf8(text);
+    link->GetArguments(text, MAX_PATH);
+    EXPECT_EQ(arguments, text);
+    link->GetHotkey(&read);
+    EXPECT_EQ(hotKey, read);
+    file->Release();
+    link->Release();
 }
 
 }  // namespace qlry::wintest

@@ -75,4 +75,8 @@ private:
     std::wstring m_old;
 };
 
+// Expects a shortcut at `path` to this program, arguments and hotkey (0: none).
+void ExpectShortcut(const std::wstring& path, const std::wstring& program, const std::wstring& arguments,
+                    WORD hotKey);
+
 }  // namespace qlry::wintest
