@@ -10,6 +10,7 @@
 
 #include "png_test_support.h"
 #include "ximage/codecs/ximage_png.h"
+#include "ximage/toolkit/cx_allocation.h"
 #include "ximage/toolkit/cx_mem_stream.h"
 #include "ximage/toolkit/cx_stream.h"
 #include "ximage/ximage.h"
@@ -400,6 +401,30 @@ TEST(PngQuick, TheFilterFollowsThePictureAndThePixelsStay) {
         if (flat) {
             EXPECT_LE(file.size() * 10, EncodeBytes(picture, CXIMAGE_FORMAT_PNG).size() * 13);
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A chunk whose length claims far more than the file holds must not make
+// libpng hold that much: it reads on and finds the end. Found by fuzzing
+// (an sPLT of 270 MB in a 60-byte file; libpng's chunk cap did not stop it).
+TEST(PngChunks, ALengthPastTheEndIsNeverHeldWhole) {
+    CxImage picture(9, 2, 24);
+    const std::vector<uint8_t> file = EncodeChecked(picture, CXIMAGE_FORMAT_PNG);
+    for (const char* type : {"sPLT", "tEXt", "zTXt", "iTXt", "pCAL", "sCAL", "eXIf", "iCCP", "abCd"}) {
+        SCOPED_TRACE(type);
+        std::vector<uint8_t> cut(file.begin(), file.begin() + 33);  // signature and IHDR
+        for (const uint8_t byte : {0x10, 0x27, 0x00, 0x00}) cut.push_back(byte);
+        cut.insert(cut.end(), type, type + 4);
+        cut.insert(cut.end(), {0x45, 0x00, 0xFF, 0x00});
+        cximage::RefuseAllocationNumber(UINT64_MAX);  // counts, refuses nothing
+        CxImage image;
+        EXPECT_FALSE(DecodeBytes(cut, image, CXIMAGE_FORMAT_PNG));
+        EXPECT_LT(cximage::LargestAllocationRequest(), 1u << 20);
+        cximage::RefuseAllocationNumber(0);
     }
 }
 
