@@ -3,6 +3,7 @@
 // a comparison benchmark can print its ratios after the usual output.
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,5 +36,19 @@ protected:
 private:
     std::map<std::string, MedianTimes> medians_;
 };
+
+// One timed run of `body` per repetition, in milliseconds, medians kept;
+// a false from the body marks the benchmark failed.
+inline void RegisterTimed(const std::string& name, int repetitions, std::function<bool()> body) {
+    benchmark::RegisterBenchmark(name.c_str(),
+                                 [body](benchmark::State& state) {
+                                     for (auto _ : state)
+                                         if (!body()) state.SkipWithError("failed");
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->Repetitions(repetitions)
+        ->ReportAggregatesOnly(true);
+}
 
 }  // namespace qlry::bench

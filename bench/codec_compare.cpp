@@ -203,15 +203,7 @@ std::string Name(const char* operation, const Row& row, const Picture& p, const 
 }
 
 void Register(const std::string& name, std::function<bool()> body) {
-    benchmark::RegisterBenchmark(name.c_str(),
-                                 [body](benchmark::State& state) {
-                                     for (auto _ : state)
-                                         if (!body()) state.SkipWithError("failed");
-                                 })
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly(true);
+    qlry::bench::RegisterTimed(name, kRepetitions, std::move(body));
 }
 
 void RegisterAll() {

@@ -271,20 +271,11 @@ int CopyPeakChild(const char* file) {
     return 0;
 }
 
-double CopyPeakRatio(const std::filesystem::path& file) {
-    const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --copy-peak " + file.string();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
-    double ratio = -1;
-    if (std::fscanf(pipe, "%lf", &ratio) != 1) ratio = -1;
-    pclose(pipe);
-    return ratio;
-}
 
 void BM_CopyToClipboardPeakMemory(benchmark::State& state) {
     Data& d = Shared();
     double ratio = 0;
-    for (auto _ : state) ratio = CopyPeakRatio(d.pictureOnDisk);
+    for (auto _ : state) ratio = qlry::bench::CopyPeakRatio(d.pictureOnDisk.string());
     if (ratio < 0) state.SkipWithError("load failed");
     state.counters["(peak-64K)/DIB"] = ratio;
 }

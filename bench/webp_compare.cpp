@@ -157,15 +157,6 @@ int CopyPeakChild(const char* file) {
     return 0;
 }
 
-double CopyPeakRatio(const fs::path& file) {
-    const std::string command = "/proc/" + std::to_string(getpid()) + "/exe --copy-peak " + file.string();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
-    double ratio = -1;
-    if (std::fscanf(pipe, "%lf", &ratio) != 1) ratio = -1;
-    pclose(pipe);
-    return ratio;
-}
 
 // ---- registration and the table ---------------------------------------------------
 
@@ -174,15 +165,7 @@ std::string Name(const char* operation, const Picture& p, const char* who) {
 }
 
 void Register(const std::string& name, std::function<bool()> body) {
-    benchmark::RegisterBenchmark(name.c_str(),
-                                 [body](benchmark::State& state) {
-                                     for (auto _ : state)
-                                         if (!body()) state.SkipWithError("failed");
-                                 })
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(1)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly(true);
+    qlry::bench::RegisterTimed(name, kRepetitions, std::move(body));
 }
 
 std::map<std::string, double> g_peaks;
@@ -200,7 +183,7 @@ void RegisterAll() {
         Register(Name("Encode", p, "libwebp"), [&p] { return ReferenceEncode(p); });
         benchmark::RegisterBenchmark(Name("CopyPeak", p, "quillory").c_str(), [&p, in](benchmark::State& state) {
             double ratio = -1;
-            for (auto _ : state) ratio = CopyPeakRatio(in);
+            for (auto _ : state) ratio = qlry::bench::CopyPeakRatio(in.string());
             if (ratio < 0) state.SkipWithError("load failed");
             state.counters["peak/DIB"] = ratio;
             g_peaks[p.name] = ratio;
